@@ -1,0 +1,6 @@
+# Applies SUITE_SANITIZE (e.g. "address,undefined") to every target built after this point.
+if(SUITE_SANITIZE)
+  add_compile_options(-fsanitize=${SUITE_SANITIZE} -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${SUITE_SANITIZE})
+endif()

@@ -1,0 +1,76 @@
+// Helpers shared by the test executables: data paths, golden texts, scratch
+// directories and golden program cases.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace suite::test {
+
+/// A path below tests/data.
+std::filesystem::path dataPath(std::string_view relative);
+
+/// A path below tests/golden.
+std::filesystem::path goldenPath(std::string_view relative);
+
+/// The whole file as bytes; fails the current test when it cannot be read.
+std::string readTextFile(const std::filesystem::path& path);
+
+/// Compares \a actual with the golden file, line by line on failure. With the
+/// environment variable SUITE_UPDATE_GOLDEN set, rewrites the golden file
+/// instead (for reviewed changes only).
+void expectMatchesGolden(const std::string& actual, const std::filesystem::path& golden);
+
+/// Reports the first differing line of two texts as a test failure.
+void expectSameText(const std::string& expected, const std::string& actual,
+                    std::string_view what);
+
+/// A fresh temporary directory, removed with its contents on destruction.
+/// With enter = true the process works inside it until destruction.
+class ScratchDir {
+ public:
+  explicit ScratchDir(bool enter = false);
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  /// Writes \a text to a file below the directory and returns its path.
+  std::filesystem::path write(std::string_view name, std::string_view text) const;
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path previous_;
+  bool entered_ = false;
+};
+
+/// One program run described by a folder: "args" (one argument per line),
+/// optional "stdin", expected "stdout", "stderr" and "exit", "input/" copied
+/// into a scratch directory before the run, and "output/" with the files the
+/// run must leave there.
+struct GoldenCase {
+  std::filesystem::path dir;
+  std::vector<std::string> args;
+  std::string stdinText;
+};
+
+/// Every case folder below \a root (folders holding an "args" file), sorted.
+std::vector<std::filesystem::path> goldenCases(const std::filesystem::path& root);
+
+/// Test-name-safe name of a case folder relative to \a root.
+std::string caseName(const std::filesystem::path& root, const std::filesystem::path& caseDir);
+
+using ProgramRun = std::function<int(const std::vector<std::string>& args, std::istream& in,
+                                     std::ostream& out, std::ostream& err)>;
+
+/// Runs the case in a scratch directory and checks stdout, stderr (after
+/// \a mask), the exit status and the expected output files.
+void runGoldenCase(const std::filesystem::path& caseDir, const std::string& programName,
+                   const ProgramRun& run,
+                   const std::function<std::string(const std::string&)>& mask);
+
+}  // namespace suite::test
