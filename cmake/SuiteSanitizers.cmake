@@ -4,3 +4,9 @@ if(SUITE_SANITIZE)
                       -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${SUITE_SANITIZE})
 endif()
+
+# Fuzz builds instrument every library for coverage; only the fuzz targets
+# themselves link libFuzzer's main.
+if(SUITE_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

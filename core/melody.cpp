@@ -6,6 +6,13 @@
 #include "core/text_format.h"
 
 namespace suite::core {
+namespace {
+
+// Longest note that expandToTatums expands in full, and that printNotes shows.
+constexpr std::uint32_t kMaxExpandedTatums = 128;
+constexpr std::uint32_t kMaxDisplayedTatums = kMaxExpandedTatums;
+
+}  // namespace
 
 void Melody::clear() {
   pitches.clear();
@@ -123,12 +130,11 @@ Melody Melody::expandToTatums() const {
     return result;
   }
 
-  constexpr std::uint32_t kMaxTatums = 128;
   for (std::size_t i = 0; i < pitches.size(); ++i) {
     std::uint32_t d = durations[i];
-    if (d > kMaxTatums) {
+    if (d > kMaxExpandedTatums) {
       *errorStream << "WARNING: Suspicious duration found: " << d << '\n';
-      d = kMaxTatums;
+      d = kMaxExpandedTatums;
     }
     result.pitches.insert(result.pitches.end(), d, pitches[i]);
   }
@@ -189,7 +195,10 @@ void Melody::printNotes(std::size_t from, std::size_t to, std::ostream& out) con
     std::size_t padding = 4 - noteName.size() - (octave < 0 ? 1 : 0);
     out << noteName << octave << std::string(padding, ' ');
     endCell();
-    const std::uint32_t d = i < durations.size() ? durations[i] : 1;
+    // Beyond 128 tatums (where expandToTatums caps a duration as suspicious)
+    // the dots only flood the display; a corrupt duration near 2^32 would
+    // otherwise print gigabytes.
+    const std::uint32_t d = i < durations.size() ? std::min(durations[i], kMaxDisplayedTatums) : 1;
     for (std::uint32_t t = 1; t < d; ++t) {
       out << ".   ";
       endCell();

@@ -162,6 +162,15 @@ TEST(Melody, PrintNotesCells) {
     m.printNotes(0, m.size(), out);
     EXPECT_EQ(out.str(), c.expected);
   }
+  std::ostringstream capped;
+  makeMelody({60}, {4000000000u}).printNotes(0, 1, capped);
+  std::size_t dots = 0;
+  for (std::size_t at = capped.str().find('.'); at != std::string::npos;
+       at = capped.str().find('.', at + 1)) {
+    ++dots;
+  }
+  EXPECT_EQ(dots, 127u);  // a corrupt duration shows as 128 tatums at most
+
   const Melody m = makeMelody({60, 62, 64}, {1, 1, 1});
   std::ostringstream reversed;
   m.printNotes(9, 1, reversed);
