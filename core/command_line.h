@@ -1,0 +1,84 @@
+// Table-driven command-line parser shared by the suite's programs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace suite::core {
+
+/// One row of a program's option table. An option is written "-" + shortName
+/// or "--" + longName and takes the argCount words that follow it.
+struct OptionSpec {
+  int id;
+  std::string_view shortName;
+  std::string_view longName;
+  /// Number of argument words; kUntilNextDash takes every following word up
+  /// to the next one that starts with "-".
+  int argCount;
+
+  static constexpr int kUntilNextDash = -1;
+};
+
+/// The options recognised on one command line, and the positional words.
+///
+/// Each table row is looked up on its own: the first word (after the program
+/// name) equal to "-" + shortName, or failing that the first equal to
+/// "--" + longName. An option whose arguments would run past the end of the
+/// command line is dropped as absent. Words between options are ignored; the
+/// positional words are those after the last argument of any recognised
+/// option (all words when none was recognised).
+class CommandLine {
+ public:
+  /// Id of the positional words in has(), argCount() and the *Arg() getters.
+  static constexpr int kPositional = -1;
+
+  CommandLine() = default;
+  CommandLine(const std::vector<std::string>& args, std::span<const OptionSpec> options) {
+    parse(args, options);
+  }
+
+  /// Parses \a args (args[0] is the program name) against \a options,
+  /// replacing what an earlier call recorded.
+  void parse(const std::vector<std::string>& args, std::span<const OptionSpec> options);
+
+  /// The option was recognised; for kPositional: at least one positional word.
+  bool has(int id) const;
+
+  /// The number of argument words of the option (of positional words for
+  /// kPositional); 0 when it is absent.
+  std::size_t argCount(int id) const;
+
+  /// The k-th argument (from 0) read as atoi does; nullopt when the option is
+  /// absent or has no k-th argument.
+  std::optional<std::int32_t> intArg(int id, std::size_t k) const;
+
+  /// The k-th argument read as atof does; nullopt as for intArg.
+  std::optional<double> doubleArg(int id, std::size_t k) const;
+
+  /// The k-th argument; nullopt also when that argument is the empty word.
+  std::optional<std::string> stringArg(int id, std::size_t k) const;
+
+  /// The k-th positional word (which may be empty); nullopt when there are
+  /// not more than k positional words.
+  std::optional<std::string> positional(std::size_t k) const;
+
+ private:
+  struct Recognised {
+    int id;
+    std::size_t index;  ///< of the option word (of the first word for kPositional)
+    std::size_t count;  ///< argument words following it (positional words)
+  };
+
+  const Recognised* find(int id) const;
+  const std::string* word(int id, std::size_t k) const;
+
+  std::vector<std::string> args_;
+  std::vector<Recognised> recognised_;
+};
+
+}  // namespace suite::core

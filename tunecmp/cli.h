@@ -1,0 +1,120 @@
+// tunecmp's command line: option table, usage text and the validation that
+// turns the options into the settings of one run.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/command_line.h"
+
+namespace suite::tunecmp {
+
+/// Option ids of the table below.
+namespace option {
+inline constexpr int kSilent = 0;
+inline constexpr int kVerbose = 1;
+inline constexpr int kAllFile = 2;
+inline constexpr int kNext = 3;
+inline constexpr int kOneFile = 4;
+inline constexpr int kFileFile = 5;
+inline constexpr int kTypes = 6;
+inline constexpr int kThreshold = 7;
+inline constexpr int kAppend = 8;
+inline constexpr int kRandom = 9;
+inline constexpr int kQueryFile = 10;
+inline constexpr int kQueriesFile = 11;
+inline constexpr int kDirectory = 12;
+inline constexpr int kPhrase = 13;
+inline constexpr int kDecimal = 18;
+inline constexpr int kPrint = 20;
+inline constexpr int kList = 23;
+inline constexpr int kQuant = 24;
+inline constexpr int kFieldSeparator = 25;
+inline constexpr int kMatrix = 26;
+inline constexpr int kNoTranspose = 27;
+}  // namespace option
+
+// clang-format off
+inline constexpr std::array<core::OptionSpec, 21> kOptionTable = {{
+    {option::kAllFile,        "f",  "all-file",        1},  // all pairs of a file list
+    {option::kNext,           "f1", "next",            1},  // each listed file with the next
+    {option::kOneFile,        "F",  "one-file",        2},  // file list against one file
+    {option::kFileFile,       "F2", "file-file",       2},  // file list against file list
+    {option::kSilent,         "s",  "silent",          0},
+    {option::kVerbose,        "v",  "verbose",         0},
+    {option::kTypes,          "t",  "types",           1},
+    {option::kThreshold,      "th", "threshold",       1},
+    {option::kAppend,         "a",  "append",          0},
+    {option::kRandom,         "r",  "random",          1},
+    {option::kQueryFile,      "q",  "query-file",      2},  // file list and one query melody
+    {option::kQueriesFile,    "Q",  "queries-file",    2},  // query list and file list
+    {option::kDirectory,      "D",  "directory",       1},
+    {option::kPhrase,         "P",  "phrase",          0},
+    {option::kList,           "l",  "list",            0},  // write "filelist.dat"
+    {option::kPrint,          "p",  "print",           0},  // list the similarity types
+    {option::kQuant,          "g",  "quant",           1},
+    {option::kFieldSeparator, "FS", "field-separator", 1},
+    {option::kMatrix,         "M",  "matrix",          0},
+    {option::kNoTranspose,    "n",  "no-transpose",    0},
+    {option::kDecimal,        "d",  "decimal",         1},
+}};
+// clang-format on
+
+namespace detail {
+constexpr bool optionTableIsConsistent() {
+  for (std::size_t i = 0; i < kOptionTable.size(); ++i) {
+    const core::OptionSpec& o = kOptionTable[i];
+    if (o.id == core::CommandLine::kPositional || o.shortName.empty() || o.longName.empty()) {
+      return false;
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      const core::OptionSpec& p = kOptionTable[j];
+      if (p.id == o.id || p.shortName == o.shortName || p.longName == o.longName) return false;
+    }
+  }
+  return true;
+}
+}  // namespace detail
+static_assert(detail::optionTableIsConsistent(), "option ids and names must be unique");
+
+/// Settings of one tunecmp run. The verbosity, the decimal mark and the field
+/// separator hold for the whole run; later stages take them from here.
+struct CompareSettings {
+  int verbosity = 1;            ///< 0 silent, 1 default, 2 verbose
+  int readerVerbosity = 1;      ///< the melody reader's: verbosity before -Q silences the run
+  double threshold = -1.0;      ///< report pairs with a value >= threshold when above 0
+  bool append = false;          ///< append to the result file
+  bool phraseMode = false;
+  bool writeFileList = false;   ///< write "filelist.dat"
+  int randomCount = 0;          ///< compare N random files when above 0
+  int quantLevel = 24;          ///< grid points per beat, at least 1
+  std::string outputDirectory;  ///< for matrix files; empty = current directory
+  std::string fieldSeparator = ";";
+  bool matrixOutput = false;
+  bool transpositionSearch = true;
+  std::string typesFile = "types.ini";
+  bool decimalComma = true;
+  std::vector<std::string> fileList1;
+  std::vector<std::string> fileList2;
+  bool sameList = false;   ///< -f, -f1: list 2 is list 1
+  bool nextOnly = false;   ///< -f1: each file with its successor only
+  bool queryMode = false;  ///< -q, -Q
+  std::string resultFile;  ///< empty: none
+};
+
+/// Writes \a message on its own line (when not empty), then the usage text.
+void printUsage(std::string_view message, std::ostream& err);
+
+/// Reads and checks the command line \a args (args[0] the program name) into
+/// \a settings. Returns the exit status when the run ends here: 0 after -p
+/// (the type names on \a out), -1 after an error (its message and the usage
+/// text on \a err) or an unreadable file list. nullopt: go on with \a settings.
+std::optional<int> readSettings(const std::vector<std::string>& args, CompareSettings& settings,
+                                std::ostream& out, std::ostream& err);
+
+}  // namespace suite::tunecmp
