@@ -91,4 +91,10 @@ std::optional<std::string> CommandLine::positional(std::size_t k) const {
   return *w;
 }
 
+std::optional<std::size_t> CommandLine::indexOf(int id) const {
+  const Recognised* r = find(id);
+  if (r == nullptr) return std::nullopt;
+  return r->index;
+}
+
 }  // namespace suite::core

@@ -67,6 +67,11 @@ class CommandLine {
   /// not more than k positional words.
   std::optional<std::string> positional(std::size_t k) const;
 
+  /// Index of the option word in the argument vector (of the first positional
+  /// word for kPositional); nullopt when it was not recognised. For options
+  /// whose value is simply the word that follows them, whatever it is.
+  std::optional<std::size_t> indexOf(int id) const;
+
  private:
   struct Recognised {
     int id;

@@ -115,5 +115,14 @@ TEST(CommandLine, ParseReplacesAnEarlierResult) {
   EXPECT_FALSE(cl.positional(0));
 }
 
+TEST(CommandLine, IndexOfTheOptionWord) {
+  const CommandLine cl = parsed({"x", "--beta", "1", "-a", "y", "z"});
+  EXPECT_EQ(cl.indexOf(kBeta), 2u);
+  EXPECT_EQ(cl.indexOf(kAlpha), 4u);
+  EXPECT_EQ(cl.indexOf(CommandLine::kPositional), 5u);  // "y", after the last option
+  EXPECT_FALSE(cl.indexOf(kGamma));
+  EXPECT_FALSE(parsed({"-b"}).indexOf(kBeta));  // dropped: its argument is missing
+}
+
 }  // namespace
 }  // namespace suite::core

@@ -1,0 +1,25 @@
+// Computation of one feature of the feature table for one melody.
+#pragma once
+
+#include <vector>
+
+#include "analysis/feature_table.h"
+#include "core/melody.h"
+
+namespace suite::analysis {
+
+/// The values of \a feature for \a melody: one value per note for the
+/// per-note rows (accents, phases, bar keys, raw sequences), one value for
+/// the summary rows, an empty vector when the feature has no value for this
+/// melody (for example the accents of a melody without phrase flags). The
+/// row's flag groups are tested in table order: Huron contour, bar/time
+/// conversions, statistics, n-gram complexities, Thomassen accents, accent
+/// rules. Skewness and kurtosis of a constant sequence are NaN. Pure: the
+/// melody is only read.
+std::vector<double> computeFeature(const core::Melody& melody, const FeatureDef& feature);
+
+/// Huron contour class 0..8 of the pitches (9 for fewer than 3 notes), or
+/// with \a aggregated its class 0..4 (9 kept).
+int huronContour(const core::Melody& melody, bool aggregated);
+
+}  // namespace suite::analysis

@@ -1,0 +1,96 @@
+// tunestat's command line: option table, usage text and the checks that turn
+// the options into the settings of one run.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/feature_table.h"
+#include "core/command_line.h"
+#include "tunestat/output_formats.h"
+
+namespace suite::tunestat {
+
+/// Option ids of the table below.
+namespace option {
+inline constexpr int kList = 2;
+inline constexpr int kFeatures = 6;
+inline constexpr int kTonality = 14;
+inline constexpr int kMode = 15;
+inline constexpr int kOutput = 16;
+inline constexpr int kNoHeader = 17;
+inline constexpr int kDecimal = 18;
+inline constexpr int kFormat = 19;
+inline constexpr int kPrint = 20;
+inline constexpr int kExplanation = 21;
+inline constexpr int kHelp = 22;
+inline constexpr int kQuant = 24;
+}  // namespace option
+
+// -t takes no argument word of its own: the word after it names the file.
+// clang-format off
+inline constexpr std::array<core::OptionSpec, 12> kOptionTable = {{
+    {option::kList,        "l", "list",        1},  // file list, or one melody file
+    {option::kFeatures,    "f", "features",    1},  // feature names or a features file
+    {option::kMode,        "m", "mode",        1},  // 'f'eature or 't'ransform
+    {option::kOutput,      "o", "output",      1},  // output file or base name
+    {option::kNoHeader,    "n", "no-header",   0},
+    {option::kDecimal,     "d", "decimal",     1},  // ',' or '.'
+    {option::kTonality,    "t", "ton",         0},  // tonality report of the next word
+    {option::kFormat,      "r", "R",           1},  // CSV, R, ARFF, GNUPLOT
+    {option::kPrint,       "p", "print",       0},
+    {option::kExplanation, "e", "explanation", 0},
+    {option::kHelp,        "h", "help",        0},
+    {option::kQuant,       "g", "quant",       1},
+}};
+// clang-format on
+
+namespace detail {
+constexpr bool optionTableIsConsistent() {
+  for (std::size_t i = 0; i < kOptionTable.size(); ++i) {
+    const core::OptionSpec& o = kOptionTable[i];
+    if (o.id == core::CommandLine::kPositional || o.shortName.empty() || o.longName.empty()) {
+      return false;
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      const core::OptionSpec& p = kOptionTable[j];
+      if (p.id == o.id || p.shortName == o.shortName || p.longName == o.longName) return false;
+    }
+  }
+  return true;
+}
+}  // namespace detail
+static_assert(detail::optionTableIsConsistent(), "option ids and names must be unique");
+
+enum class Mode { Feature = 1, Transform = 2 };
+
+/// Settings of one tunestat run.
+struct StatSettings {
+  /// -t: print the tonality report of this file instead of computing features.
+  std::optional<std::string> tonalityFile;
+  Mode mode = Mode::Feature;
+  OutputSettings output;
+  analysis::FeatureSelection features;
+  std::vector<std::string> files;
+};
+
+/// The usage text, one line each.
+extern const std::string_view kUsageText;
+
+/// Writes \a message on its own line (when not empty), then the usage text.
+void printUsage(std::string_view message, std::ostream& err);
+
+/// Reads and checks the command line \a args (args[0] the program name) into
+/// \a settings. Returns the exit status when the run ends here: 0 after -h
+/// (usage on \a err), -p or -e (listing on \a out), -1 after an error (its
+/// message and the usage on \a err) or an unreadable file list. nullopt: go
+/// on with \a settings (a tonality report when settings.tonalityFile is set).
+std::optional<int> readSettings(const std::vector<std::string>& args, StatSettings& settings,
+                                std::ostream& out, std::ostream& err);
+
+}  // namespace suite::tunestat
