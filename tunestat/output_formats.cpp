@@ -69,7 +69,7 @@ std::string featureHeader(const analysis::FeatureSelection& features, OutputForm
     for (const analysis::FeatureDef* feature : features) {
       header.append("@attribute ").append(feature->name).append(" numeric\n");
     }
-    header.append("@data\n");
+    header.append("@data\n\n");  // "@data" and an empty line
     return header;
   }
   header = firstColumn;
