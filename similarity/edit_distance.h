@@ -2,15 +2,20 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
 namespace suite::similarity {
 
-/// Reusable buffer of the edit distance. One per thread (or per caller); it
-/// grows to the longest sequence seen and then no longer allocates.
+/// Reusable buffers of the edit distance. One per thread (or per caller);
+/// they grow to the longest sequences seen and then no longer allocate.
 struct EditDistanceWorkspace {
-  std::vector<std::size_t> row;
+  std::vector<std::uint64_t> slotKeys;     ///< value table: bit patterns of the values
+  std::vector<std::uint32_t> slotSymbols;  ///< value table: symbol number, or empty
+  std::vector<std::uint64_t> matchMasks;   ///< per symbol and block: positions holding it
+  std::vector<std::uint64_t> plusDeltas;   ///< per block: column steps of +1
+  std::vector<std::uint64_t> minusDeltas;  ///< per block: column steps of -1
 };
 
 /// Levenshtein distance: insertion and deletion cost 1, substitution 0 when

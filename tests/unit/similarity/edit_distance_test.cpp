@@ -1,6 +1,7 @@
 // Edit distance with unit costs and exact equality of values.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 #include "similarity/edit_distance.h"
@@ -61,28 +62,51 @@ TEST(EditDistance, NormalisedSimilarity) {
   EXPECT_EQ(editDistanceSimilarity({}, {}, workspace), 1.0);
 }
 
-// One workspace carried across calls of growing and shrinking sizes must give
-// what a fresh workspace and the full table give, in both argument orders.
+// One workspace carried across calls of growing and shrinking sizes (one to
+// five blocks of 64 rows) must give what a fresh workspace and the full table
+// give, in both argument orders. The values include -0.0 (equal to 0.0) and
+// NaN (equal to nothing, not even itself).
 TEST(EditDistance, MatchesReferenceWithReusedWorkspace) {
   std::mt19937 random(3);
-  std::uniform_int_distribution<int> value(0, 4);
-  std::uniform_int_distribution<int> length(0, 60);
+  std::uniform_int_distribution<int> value(-2, 12);
+  std::uniform_int_distribution<int> length(0, 300);
+  auto draw = [&] {
+    const int v = value(random);
+    if (v == -2) return std::numeric_limits<double>::quiet_NaN();
+    if (v == -1) return -0.0;
+    return v / 2.0;
+  };
   EditDistanceWorkspace reused;
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round < 300; ++round) {
     SCOPED_TRACE(round);
-    std::vector<double> x(std::size_t(length(random)));
+    std::vector<double> x(std::size_t(length(random) / (round % 2 ? 1 : 5)));
     std::vector<double> y(std::size_t(round % 4 == 0 ? length(random) / 6 : length(random)));
-    for (double& v : x) v = value(random);
-    for (double& v : y) v = value(random);
+    for (double& v : x) v = draw();
+    for (double& v : y) v = draw();
     const std::size_t expected = referenceDistance(x, y);
     EXPECT_EQ(editDistance(x, y, reused), expected);
     EXPECT_EQ(editDistance(y, x, reused), expected);
     EditDistanceWorkspace fresh;
     EXPECT_EQ(editDistance(x, y, fresh), expected);
-    EXPECT_EQ(editDistance(x, x, reused), 0u);
+    EXPECT_EQ(editDistance(x, x, reused), referenceDistance(x, x));
     const double s = editDistanceSimilarity(x, y, reused);
     EXPECT_GE(s, 0.0);
     EXPECT_LE(s, 1.0);
+  }
+}
+
+TEST(EditDistance, SequencesOfEqualValuesAcrossBlocks) {
+  // Rows 64 and 128 are block borders; lengths around them, all values equal,
+  // leave the length difference as the distance.
+  EditDistanceWorkspace workspace;
+  for (const std::size_t m : {63u, 64u, 65u, 127u, 128u, 129u}) {
+    for (const std::size_t n : {1u, 64u, 65u, 200u}) {
+      SCOPED_TRACE(m * 1000 + n);
+      const std::vector<double> x(m, 60.0), y(n, 60.0);
+      EXPECT_EQ(editDistance(x, y, workspace), m > n ? m - n : n - m);
+      const std::vector<double> z(n, 61.0);
+      EXPECT_EQ(editDistance(x, z, workspace), std::max(m, n));
+    }
   }
 }
 
