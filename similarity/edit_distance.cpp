@@ -98,8 +98,8 @@ std::size_t editDistance(std::span<const double> x, std::span<const double> y,
     }
     int carry = 1;  // D[0][j] - D[0][j-1]
     for (std::size_t b = 0; b < blocks; ++b) {
-      carry = advanceBlock(workspace.plusDeltas[b], workspace.minusDeltas[b],
-                           match ? match[b] : 0, carry, b + 1 < blocks ? highBit : lastRowBit);
+      carry = advanceBlock(workspace.plusDeltas[b], workspace.minusDeltas[b], match ? match[b] : 0,
+                           carry, b + 1 < blocks ? highBit : lastRowBit);
     }
     if (carry > 0) {
       ++score;

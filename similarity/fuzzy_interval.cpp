@@ -15,7 +15,9 @@ double trapezoidMembership(const Trapezoid& t, double x) {
 
 FuzzyMemberships fuzzyIntervalMemberships(double x) {
   FuzzyMemberships m{};
-  for (std::size_t k = 0; k < m.size(); ++k) m[k] = trapezoidMembership(kFuzzyIntervalClasses[k], x);
+  for (std::size_t k = 0; k < m.size(); ++k) {
+    m[k] = trapezoidMembership(kFuzzyIntervalClasses[k], x);
+  }
   return m;
 }
 

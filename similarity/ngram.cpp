@@ -1,67 +1,24 @@
 #include "similarity/ngram.h"
 
 #include <algorithm>
-#include <cmath>
-#include <numeric>
-#include <type_traits>
+#include <bit>
 
 #include "similarity/type_flags.h"
 
 namespace suite::similarity {
 namespace {
 
-// Orders n-grams by content. Equal values (==) are equivalent, so -0.0 and
-// 0.0 fall together; NaN sorts after every number and is equivalent to NaN,
-// which keeps the order a strict weak ordering. N-grams holding a NaN are
-// told apart later, since no such n-gram equals any other.
+// Values that compare equal share a key: -0.0 is folded onto 0.0.
+std::uint64_t keyOf(double v) { return std::bit_cast<std::uint64_t>(v == 0.0 ? 0.0 : v); }
+std::uint64_t keyOf(int v) { return std::uint64_t(std::int64_t(v)); }
+
 template <class T>
-int compareGrams(const T* a, const T* b, std::size_t n) {
+std::uint64_t hashOf(const T* gram, std::size_t n) {
+  std::uint64_t h = 0;
   for (std::size_t k = 0; k < n; ++k) {
-    if constexpr (std::is_floating_point_v<T>) {
-      const bool nanA = std::isnan(a[k]);
-      const bool nanB = std::isnan(b[k]);
-      if (nanA || nanB) {
-        if (nanA != nanB) return nanA ? 1 : -1;
-        continue;
-      }
-    }
-    if (a[k] < b[k]) return -1;
-    if (b[k] < a[k]) return 1;
+    h = (std::rotl(h, 29) ^ keyOf(gram[k])) * 0x9E3779B97F4A7C15ull;
   }
-  return 0;
-}
-
-template <class T>
-bool hasNaN(const T* a, std::size_t n) {
-  if constexpr (std::is_floating_point_v<T>) {
-    return std::any_of(a, a + n, [](T v) { return std::isnan(v); });
-  } else {
-    (void)a;
-    (void)n;
-    return false;
-  }
-}
-
-// Fills starts with 0 .. |v| - n, sorted by n-gram content.
-template <class T>
-void sortStarts(std::span<const T> v, std::size_t n, std::vector<std::size_t>& starts) {
-  starts.resize(v.size() - n + 1);
-  std::iota(starts.begin(), starts.end(), std::size_t{0});
-  const T* data = v.data();
-  std::sort(starts.begin(), starts.end(), [data, n](std::size_t i, std::size_t j) {
-    return compareGrams(data + i, data + j, n) < 0;
-  });
-}
-
-// End of the run of equivalent n-grams that begins at position from.
-template <class T>
-std::size_t groupEnd(const T* data, const std::vector<std::size_t>& starts, std::size_t from,
-                     std::size_t n) {
-  std::size_t end = from + 1;
-  while (end < starts.size() && compareGrams(data + starts[from], data + starts[end], n) == 0) {
-    ++end;
-  }
-  return end;
+  return h;
 }
 
 template <class T>
@@ -69,58 +26,45 @@ NGramCounts countNGramsOf(std::span<const T> s, std::span<const T> l, std::size_
                           NGramWorkspace& workspace) {
   NGramCounts counts;
   if (n == 0 || s.size() < n || l.size() < n) return counts;
-  std::vector<std::size_t>& startsS = workspace.startsS;
-  std::vector<std::size_t>& startsL = workspace.startsL;
-  sortStarts(s, n, startsS);
-  sortStarts(l, n, startsL);
-  counts.totalS = startsS.size();
-  counts.totalL = startsL.size();
+  counts.totalS = s.size() - n + 1;
+  counts.totalL = l.size() - n + 1;
 
-  // Merge the two sorted lists group by group; a group is one distinct
-  // n-gram with its number of occurrences.
-  const T* dataS = s.data();
-  const T* dataL = l.data();
-  // A group found in one sequence only adds to its distinct count and to the
-  // difference; each occurrence of an n-gram holding a NaN is a distinct
-  // n-gram of its own, equal to no other.
-  auto unmatched = [n, &counts](const T* data, const std::vector<std::size_t>& starts,
-                                std::size_t from, std::size_t& distinct) {
-    const std::size_t end = groupEnd(data, starts, from, n);
-    distinct += hasNaN(data + starts[from], n) ? end - from : 1;
-    counts.difference += end - from;
-    return end;
+  // Hash table of the distinct n-grams (open addressing, at most half full);
+  // each slot keeps its first occurrence and the counts in S and in L. Slots
+  // are matched with ==, so an n-gram holding a NaN equals none, not even
+  // itself, and each of its occurrences takes a slot of its own.
+  const std::size_t grams = counts.totalS + counts.totalL;
+  const int tableBits = std::max(4, int(std::bit_width(2 * grams - 1)));
+  const std::size_t mask = (std::size_t{1} << tableBits) - 1;
+  std::vector<NGramSlot>& slots = workspace.slots;
+  slots.assign(mask + 1, NGramSlot{});
+  auto gramAt = [&](std::size_t start) {
+    return start < counts.totalS ? s.data() + start : l.data() + (start - counts.totalS);
   };
-  std::size_t i = 0;
-  std::size_t j = 0;
-  while (i < startsS.size() || j < startsL.size()) {
-    int order;
-    if (i == startsS.size()) {
-      order = 1;
-    } else if (j == startsL.size()) {
-      order = -1;
-    } else {
-      order = compareGrams(dataS + startsS[i], dataL + startsL[j], n);
+  auto slotFor = [&](const T* gram) -> NGramSlot& {
+    std::size_t i = std::size_t(hashOf(gram, n) >> (64 - tableBits));
+    while (slots[i].countS + slots[i].countL != 0 &&
+           !std::equal(gram, gram + n, gramAt(slots[i].start))) {
+      i = (i + 1) & mask;
     }
-    if (order < 0) {
-      i = unmatched(dataS, startsS, i, counts.distinctS);
-    } else if (order > 0) {
-      j = unmatched(dataL, startsL, j, counts.distinctL);
-    } else if (hasNaN(dataS + startsS[i], n)) {
-      i = unmatched(dataS, startsS, i, counts.distinctS);
-      j = unmatched(dataL, startsL, j, counts.distinctL);
-    } else {
-      const std::size_t endS = groupEnd(dataS, startsS, i, n);
-      const std::size_t endL = groupEnd(dataL, startsL, j, n);
-      const std::size_t countS = endS - i;
-      const std::size_t countL = endL - j;
-      counts.distinctS += 1;
-      counts.distinctL += 1;
-      counts.common += 1;
-      counts.sumCommon += countS + countL;
-      counts.difference += countS > countL ? countS - countL : countL - countS;
-      i = endS;
-      j = endL;
+    return slots[i];
+  };
+
+  for (std::size_t start = 0; start < grams; ++start) {
+    NGramSlot& slot = slotFor(gramAt(start));
+    if (slot.countS + slot.countL == 0) slot.start = start;
+    ++(start < counts.totalS ? slot.countS : slot.countL);
+  }
+
+  for (const NGramSlot& slot : slots) {
+    if (slot.countS > 0) ++counts.distinctS;
+    if (slot.countL > 0) ++counts.distinctL;
+    if (slot.countS > 0 && slot.countL > 0) {
+      ++counts.common;
+      counts.sumCommon += slot.countS + slot.countL;
     }
+    counts.difference +=
+        slot.countS > slot.countL ? slot.countS - slot.countL : slot.countL - slot.countS;
   }
   return counts;
 }
@@ -157,24 +101,23 @@ NGramCounts countNGrams(std::span<const int> s, std::span<const int> l, std::siz
   return countNGramsOf(s, l, n, workspace);
 }
 
-double nGramSimilarity(std::span<const double> s, std::span<const double> l,
-                       std::uint32_t flags, int n, NGramWorkspace& workspace) {
-  return nGramSimilarityOf(s, l, flags, n, workspace);
-}
-
-double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags,
+double nGramSimilarity(std::span<const double> s, std::span<const double> l, std::uint32_t flags,
                        int n, NGramWorkspace& workspace) {
   return nGramSimilarityOf(s, l, flags, n, workspace);
 }
 
-double nGramSimilarity(std::span<const double> s, std::span<const double> l,
-                       std::uint32_t flags, int n) {
+double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags, int n,
+                       NGramWorkspace& workspace) {
+  return nGramSimilarityOf(s, l, flags, n, workspace);
+}
+
+double nGramSimilarity(std::span<const double> s, std::span<const double> l, std::uint32_t flags,
+                       int n) {
   NGramWorkspace workspace;
   return nGramSimilarityOf(s, l, flags, n, workspace);
 }
 
-double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags,
-                       int n) {
+double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags, int n) {
   NGramWorkspace workspace;
   return nGramSimilarityOf(s, l, flags, n, workspace);
 }

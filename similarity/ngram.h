@@ -9,11 +9,18 @@
 
 namespace suite::similarity {
 
-/// Reusable buffers of the n-gram counting. One per thread (or per caller);
-/// they grow to the longest sequences seen and then no longer allocate.
+/// One entry of the n-gram table: where the n-gram first occurs and how
+/// often it occurs in each sequence.
+struct NGramSlot {
+  std::size_t start = 0;   ///< start in S, or |S| + start in L
+  std::size_t countS = 0;  ///< occurrences in S
+  std::size_t countL = 0;  ///< occurrences in L; both 0: slot unused
+};
+
+/// Reusable buffer of the n-gram counting. One per thread (or per caller); it
+/// grows to the longest sequences seen and then no longer allocates.
 struct NGramWorkspace {
-  std::vector<std::size_t> startsS;  ///< n-gram starts of S, sorted by content
-  std::vector<std::size_t> startsL;  ///< n-gram starts of L, sorted by content
+  std::vector<NGramSlot> slots;
 };
 
 /// Counts over the distinct n-grams of two sequences S and L. Two n-grams are
@@ -40,15 +47,14 @@ NGramCounts countNGrams(std::span<const int> s, std::span<const int> l, std::siz
 /// `CountDistinct`, `Ukkonen`; 0 when none is set. When either sequence has
 /// no more than n values the result is 1 for equal sequences and 0 otherwise.
 /// An n below 1 counts as 1.
-double nGramSimilarity(std::span<const double> s, std::span<const double> l,
-                       std::uint32_t flags, int n, NGramWorkspace& workspace);
-double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags,
+double nGramSimilarity(std::span<const double> s, std::span<const double> l, std::uint32_t flags,
                        int n, NGramWorkspace& workspace);
+double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags, int n,
+                       NGramWorkspace& workspace);
 
 /// The same with a temporary workspace (allocates).
-double nGramSimilarity(std::span<const double> s, std::span<const double> l,
-                       std::uint32_t flags, int n);
-double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags,
+double nGramSimilarity(std::span<const double> s, std::span<const double> l, std::uint32_t flags,
                        int n);
+double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags, int n);
 
 }  // namespace suite::similarity

@@ -7,8 +7,7 @@
 
 namespace suite::similarity {
 
-double compareWindows(std::span<const double> x, std::span<const double> y,
-                      std::uint32_t flags) {
+double compareWindows(std::span<const double> x, std::span<const double> y, std::uint32_t flags) {
   if (x.size() != y.size()) return 0.0;
   if (hasFlag(flags, Intervals)) {
     if (hasFlag(flags, Fuzzy)) return fuzzyIntervalSimilarity(x, y);

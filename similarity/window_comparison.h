@@ -11,7 +11,6 @@ namespace suite::similarity {
 /// with `Fuzzy`, else the interval difference measure, on the successive
 /// differences of x and y when `Fourier` is set. Otherwise the correlation
 /// (centred after `PearsonBravais` / `CrossCorrelation`, with `Stretched`).
-double compareWindows(std::span<const double> x, std::span<const double> y,
-                      std::uint32_t flags);
+double compareWindows(std::span<const double> x, std::span<const double> y, std::uint32_t flags);
 
 }  // namespace suite::similarity

@@ -52,8 +52,8 @@ TEST(IntervalDifference, OfSuccessiveDifferences) {
   const std::vector<double> y{7, 9, 8};
   EXPECT_DOUBLE_EQ(intervalDifferenceOfDifferences(x, y, kMean), 0.875);
   EXPECT_DOUBLE_EQ(intervalDifferenceOfDifferences(x, y, kSpread), 1 - 0.5 / 1.5);
-  EXPECT_EQ(intervalDifferenceOfDifferences(std::vector<double>{1}, std::vector<double>{1}, kSpread),
-            0);
+  const std::vector<double> one{1};
+  EXPECT_EQ(intervalDifferenceOfDifferences(one, one, kSpread), 0);
   EXPECT_EQ(intervalDifferenceOfDifferences({}, {}, kSpread), 0);
   EXPECT_EQ(intervalDifferenceOfDifferences(x, std::vector<double>{7, 9}, kSpread), 0);
 }

@@ -54,7 +54,8 @@ TEST(Representation, IntervalsPlainRoughAndFuzzy) {
 TEST(Representation, IntervalsOfALoadedMelody) {
   core::MelodyReader reader(std::cerr);
   core::Melody m;
-  ASSERT_TRUE(core::readMelodyFile(reader, test::dataPath("melodies/ATripToGalway.csv").string(), m));
+  const std::string file = test::dataPath("melodies/ATripToGalway.csv").string();
+  ASSERT_TRUE(core::readMelodyFile(reader, file, m));
   const std::vector<double> intervals = intervalSequence(m, Intervals);
   ASSERT_EQ(intervals.size() + 1, m.pitches.size());
   // The table opens with pitches 74, 71, 67.
