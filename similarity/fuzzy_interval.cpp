@@ -5,7 +5,7 @@
 namespace suite::similarity {
 
 double trapezoidMembership(const Trapezoid& t, double x) {
-  if (x < t.a || x > t.d) return 0.0;
+  if (!(x >= t.a && x <= t.d)) return 0.0;  // also NaN: in no class
   // The repetition class has a = b = c = d; its single point is the plateau.
   if (x <= t.b && t.b > t.a) return (x - t.a) / (t.b - t.a);
   if (x >= t.b && x <= t.c) return 1.0;

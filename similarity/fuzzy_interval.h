@@ -41,6 +41,7 @@ using FuzzyMemberships = std::array<double, kFuzzyIntervalClassCount>;
 /// Membership of \a x in one trapezoid, in [0, 1]. The rules are tried in the
 /// order outside, rising edge, plateau, falling edge, so a point on a shared
 /// border takes the first rule that applies; an edge of zero width is skipped.
+/// NaN lies in no class.
 double trapezoidMembership(const Trapezoid& t, double x);
 
 /// The nine memberships of \a x in class order -4 .. 4.
