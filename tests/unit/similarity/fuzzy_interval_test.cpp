@@ -76,7 +76,7 @@ TEST(FuzzyInterval, MembershipsAndClassesAtEveryBorder) {
 }
 
 TEST(FuzzyInterval, NothingBeyondTheOuterCorners) {
-  for (const double x : {1000.0, 1000.5, -1000.5, 5000.0}) {
+  for (const double x : {1000.0, 1000.5, -1000.5, 5000.0, std::nan("")}) {
     SCOPED_TRACE(x);
     expectMemberships(fuzzyIntervalMemberships(x), FuzzyMemberships{});
   }
