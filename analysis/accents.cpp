@@ -114,8 +114,10 @@ std::vector<AccentRow> accentMatrix(const core::Melody& melody, std::uint32_t ma
 
   PointWalk steinbeck({});
   PointWalk orvik({});
-  if ((mask & kPitchExtremeRules) != 0) {
+  if ((mask & (ruleBit(kPExtrSt) | ruleBit(kPExtrSta))) != 0) {
     steinbeck = PointWalk(phraseContourPoints(p, f, ContourMethod::Steinbeck));
+  }
+  if ((mask & ruleBit(kPExtrOrvik)) != 0) {
     orvik = PointWalk(phraseContourPoints(p, f, ContourMethod::Orvik));
   }
 
@@ -238,7 +240,8 @@ std::vector<AccentRow> accentMatrix(const core::Melody& melody, std::uint32_t ma
     }
 
     if (triads) {
-      // The key of the notes of this bar, found once per run of notes in it.
+      // The key of the notes of this bar (of any bar number, negative ones
+      // included), found once per run of notes in it.
       if (!haveKey || pos[t].bar != keyBar) {
         keyBar = pos[t].bar;
         key = findKey(barIndex->bar(keyBar), keySums);
@@ -305,7 +308,8 @@ std::vector<double> linearModelAccents(const core::Melody& melody, bool threshol
   for (const AccentRow& row : rows) {
     double x = 0.0;
     for (std::size_t k = 0; k < row.size(); ++k) x += kLinearCoefficients[k] * row[k];
-    const double v = std::exp(x) / (std::exp(x) + 1.0);
+    const double e = std::exp(x);
+    const double v = e / (e + 1.0);
     values.push_back(thresholded ? (v >= kModelThreshold ? 1.0 : 0.0) : v);
   }
   return values;

@@ -114,7 +114,7 @@ int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, bool p
   if (out == nullptr) return findKey(pitches, keySums);
 
   if (pitches.empty()) {
-    *out << "Empty bar.";
+    *out << "Empty bar.";  // no line break: the next trace line continues this one
     return kNoKey;
   }
   if (bar < 1) {
