@@ -88,7 +88,7 @@ int findKey(const core::Melody& melody, int bar, std::vector<double>& keySums, b
 /// The 12 profile sums of \a bar (0: the whole melody) for tonics 0..11, with
 /// the major profile when bit 0 of \a mode is set, else the minor one. An
 /// empty bar falls back to the nearest earlier bar with notes, but never to
-/// bar 1. Nothing found: "Empty Bar!" on the messageStream and an empty
+/// bar 1 (a negative bar has no fallback). Nothing found: "Empty Bar!" on the messageStream and an empty
 /// vector. With \a print the vector and its sorted form are written too.
 std::vector<double> tonalityVector(const BarIndex& index, int bar, int mode, bool print);
 
