@@ -3,6 +3,8 @@
 #include <ctime>
 #include <new>
 
+#include "analysis/tonality.h"
+#include "core/melody_reader.h"
 #include "core/text_format.h"
 #include "tunestat/cli.h"
 #include "tunestat/output_formats.h"
@@ -20,9 +22,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (const std::optional<int> status = readSettings(args, settings, out, err)) return *status;
 
     if (settings.tonalityFile) {
-      // The tonality analysis is not part of this build yet.
-      err << "tunestat: the tonality report is not available in this build yet\n";
-      return 1;
+      core::MelodyReader reader(err);
+      return analysis::printTonalityReport(reader, *settings.tonalityFile, out);
     }
 
     err << "tunestat v" << kVersion << kCredits << "\n\n";

@@ -35,3 +35,6 @@ expect_run(1 "^$" "${banner}Error reading missing\\.csv\nTask completed in [0-9.
            -f length missing.csv)
 expect_run(1 "^$" "${banner}Task completed in [0-9.e+-]+ s\n$"
            -o "${DATA}/no-such-directory/out.csv" -f length "${melody}")
+expect_run(0 "^\nMelody [^\n]*gort_road_excerpt\\.csv\n(.*\n)*Total tonality vectors \\(Minor\\)\n" "^$"
+           -t "${melody}")
+expect_run(1 "^$" "^Error reading missing\\.csv\n$" -t missing.csv)

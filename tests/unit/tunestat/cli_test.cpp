@@ -234,6 +234,27 @@ TEST_F(TunestatCli, TimingLineUsesTheGivenClock) {
   EXPECT_TRUE(err.str().ends_with("Task completed in 1.234 s\n")) << err.str();
 }
 
+// -t prints the tonality report of the file and ignores every other option.
+TEST(TunestatTonality, ReportThroughTheProgram) {
+  test::ScratchDir dir(true);
+  dir.write("empty_bar.csv", test::readTextFile(test::dataPath("melodies/empty_bar.csv")));
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(run(withProgram({"-g", "x", "-f", "nope", "-t", "empty_bar.csv", "-m", "X"}), out,
+                err),
+            0);
+  EXPECT_EQ(err.str(), "");
+  test::expectSameText(
+      test::readTextFile(test::goldenPath("analysis/tonality_report_gap.txt")), out.str(),
+      "tonality report");
+
+  std::ostringstream out2;
+  std::ostringstream err2;
+  EXPECT_EQ(run(withProgram({"--ton", "missing.csv"}), out2, err2), 1);
+  EXPECT_EQ(out2.str(), "");
+  EXPECT_EQ(err2.str(), "Error reading missing.csv\n");
+}
+
 std::string maskTime(const std::string& text) {
   static const std::regex timing("Task completed in [^ \n]* s\n");
   return std::regex_replace(text, timing, "Task completed in <time> s\n");
