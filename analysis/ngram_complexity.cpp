@@ -1,6 +1,7 @@
 #include "analysis/ngram_complexity.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <functional>
 
@@ -45,14 +46,21 @@ bool NGramCounter::advance() {
   // An n-gram of length L + 1 is an n-gram of length L followed by one value:
   // number the (n-gram id, value id) pairs in order of first occurrence.
   const std::size_t windows = c - length_;
-  pairIds_.clear();
-  pairIds_.reserve(windows);
+  const std::size_t capacity = std::bit_ceil(std::max<std::size_t>(16, 2 * windows));
+  const int shift = 64 - std::countr_zero(capacity);
+  slotKeys_.resize(capacity);
+  slotIds_.assign(capacity, kUnseen);
   for (std::size_t t = 0; t < windows; ++t) {
     const std::uint64_t key = (std::uint64_t{ids_[t]} << 32) | unigram_[t + length_];
-    const auto [it, inserted] = pairIds_.try_emplace(key, static_cast<std::uint32_t>(counts_.size()));
-    if (inserted) counts_.push_back(0);
-    ++counts_[it->second];
-    ids_[t] = it->second;
+    std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift);
+    while (slotIds_[slot] != kUnseen && slotKeys_[slot] != key) slot = (slot + 1) & (capacity - 1);
+    if (slotIds_[slot] == kUnseen) {
+      slotKeys_[slot] = key;
+      slotIds_[slot] = static_cast<std::uint32_t>(counts_.size());
+      counts_.push_back(0);
+    }
+    ++counts_[slotIds_[slot]];
+    ids_[t] = slotIds_[slot];
   }
   ids_.resize(windows);
   ++length_;

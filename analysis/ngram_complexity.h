@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 namespace suite::analysis {
@@ -38,7 +37,10 @@ class NGramCounter {
   std::vector<std::uint32_t> unigram_;  // dense id of every value
   std::vector<std::uint32_t> ids_;      // dense id of the n-gram starting at each index
   std::vector<std::size_t> counts_;
-  std::unordered_map<std::uint64_t, std::uint32_t> pairIds_;  // reused from length to length
+  // Open-addressing table from (n-gram id, value id) to the longer n-gram's
+  // id, reused from length to length so that counting allocates nothing.
+  std::vector<std::uint64_t> slotKeys_;
+  std::vector<std::uint32_t> slotIds_;
   std::size_t length_ = 0;
 };
 
