@@ -84,24 +84,23 @@ std::vector<double> tonalPhases(const core::Melody& melody) {
 
 std::vector<double> barTimeValues(const core::Melody& melody, const FeatureDef& feature) {
   using namespace feature_flag;
+  using Position = core::MetricalPosition;
   const core::Signature& sig = melody.signature;
   // The number-of-bars row carries the flag word of the sine row; its
   // parameter (the only nonzero one of the group) tells them apart.
   const std::uint32_t mode = feature.parameter != 0 ? 0 : feature.flags;
   if ((mode & (kBarPhase | kBarPhaseDelta)) != 0) {
-    return perPosition(melody, [&sig](const core::MetricalPosition& p) { return barPhase(p, sig); });
+    return perPosition(melody, [&sig](const Position& p) { return barPhase(p, sig); });
   }
   if ((mode & kBarPhaseCos) != 0) {
-    return perPosition(melody,
-                       [&sig](const core::MetricalPosition& p) { return std::cos(barPhase(p, sig)); });
+    return perPosition(melody, [&sig](const Position& p) { return std::cos(barPhase(p, sig)); });
   }
   if ((mode & kBarPhaseSin) != 0) {
-    return perPosition(melody,
-                       [&sig](const core::MetricalPosition& p) { return std::sin(barPhase(p, sig)); });
+    return perPosition(melody, [&sig](const Position& p) { return std::sin(barPhase(p, sig)); });
   }
   if ((mode & kBarKey) != 0) return feature_sources::barKeys(melody);
   if ((mode & kBeatPhase) != 0) {
-    return perPosition(melody, [&sig](const core::MetricalPosition& p) { return beatPhase(p, sig); });
+    return perPosition(melody, [&sig](const Position& p) { return beatPhase(p, sig); });
   }
   if ((mode & kTonalPhase) != 0) return tonalPhases(melody);
   return {static_cast<double>(melody.timeline.numberOfBars())};

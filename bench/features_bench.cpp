@@ -55,7 +55,8 @@ BENCHMARK(BM_AllFeaturesOfAReel);
 
 void BM_OneRowOfAReel(benchmark::State& state) {
   const core::Melody m = reel();
-  const analysis::FeatureDef& feature = analysis::featureTable[static_cast<std::size_t>(state.range(0))];
+  const auto row = static_cast<std::size_t>(state.range(0));
+  const analysis::FeatureDef& feature = analysis::featureTable[row];
   state.SetLabel(std::string(feature.name));
   for (auto _ : state) benchmark::DoNotOptimize(analysis::computeFeature(m, feature));
 }
