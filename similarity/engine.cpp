@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "similarity/alignment.h"
 #include "similarity/edit_distance.h"
 #include "similarity/ngram.h"
 #include "similarity/representation.h"
@@ -52,9 +53,6 @@ double scoreWindows(std::span<const double> x, std::span<const double> y, std::u
   return compareWindows(x, y, flags);
 }
 
-// Lays the shorter sequence against every window of the longer one (after
-// dropping up to \a skip leading values of the shorter) and keeps the best
-// score; ties keep the earlier window, and the dropped-value windows come first.
 SimilarityResult alignAndCompare(std::span<const double> s, std::span<const double> l,
                                  std::size_t skip, const SimilarityType& type,
                                  EngineContext& context) {
@@ -62,23 +60,12 @@ SimilarityResult alignAndCompare(std::span<const double> s, std::span<const doub
     const int n = std::max(type.param, 2);
     return {nGramSimilarity(s, l, type.flags, n, context.scratch().nGrams), 0.0};
   }
-  SimilarityResult best{kUndefined, 0.0};
-  const std::size_t b = s.size();
-  // A window pair that drops every value of the shorter sequence compares
-  // nothing, so at least one value is kept.
-  for (std::size_t i = 1; i <= skip && i < b; ++i) {
-    const double score = scoreWindows(s.subspan(i), l.subspan(0, b - i), type.flags, context);
-    if (score > best.value) best = {score, -static_cast<double>(i)};
-  }
-  for (std::size_t i = 0; i + b <= l.size(); ++i) {
-    const double score = scoreWindows(s, l.subspan(i, b), type.flags, context);
-    if (score > best.value) best = {score, static_cast<double>(i)};
-  }
-  return best;
+  return bestAlignment(s, l, skip, [&](std::span<const double> x, std::span<const double> y) {
+    return scoreWindows(x, y, type.flags, context);
+  });
 }
 
-// The representation of a type for one melody; nullopt-like empty result is
-// a valid (empty) representation.
+// The sequence a type compares for one melody.
 std::vector<double> representationOf(const core::Melody& m, std::uint32_t flags) {
   if (hasFlag(flags, Contour)) return contourSequence(m, flags);
   if (hasFlag(flags, Natural)) return pitchRanks(m);
@@ -113,8 +100,9 @@ SimilarityResult computeSimilarity(const core::Melody& a, const core::Melody& b,
   }
   if (hasFlag(flags, Harmonic)) return harmonicSimilarity(*pa, *pb, flags, type.param);
 
+  // Fuzzy rhythm compares duration classes of whole melodies, unaligned.
   if (hasFlag(flags, Rhythm) && hasFlag(flags, Fuzzy) && !hasFlag(flags, Contour) &&
-      !hasFlag(flags, Natural)) {
+      !hasFlag(flags, Natural) && (!hasFlag(flags, Intervals) || hasFlag(flags, Fourier))) {
     return fuzzyRhythmSimilarity(*pa, *pb, flags, type.param, context.scratch().editDistance,
                                  context.scratch().nGrams);
   }
