@@ -1,0 +1,270 @@
+// The Gauss lookup table, the kernel (table and direct) and the Gauss
+// similarity of onset windows.
+#include "similarity/gauss_rhythm.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace suite::similarity {
+namespace {
+
+// The 59 MB table is built once per test executable.
+struct SharedTable {
+  GaussTable table;
+  std::string messages;
+  bool built = false;
+};
+
+const SharedTable& sharedTable() {
+  static const SharedTable shared = [] {
+    SharedTable s;
+    std::ostringstream err;
+    s.built = buildGaussTable(s.table, err);
+    s.messages = err.str();
+    return s;
+  }();
+  return shared;
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(GaussTableTest, BuildWritesItsTwoMessagesAndFillsEveryEntry) {
+  const SharedTable& s = sharedTable();
+  ASSERT_TRUE(s.built);
+  EXPECT_EQ(s.messages, "Init Gauss function lookup table...\nDone.\n");
+  ASSERT_TRUE(s.table.hasTable());
+  EXPECT_EQ(s.table.entries().size(), 7'420'001u);
+}
+
+TEST(GaussTableTest, UnbuiltTableHasNoEntries) {
+  const GaussTable table;
+  EXPECT_FALSE(table.hasTable());
+  EXPECT_TRUE(table.entries().empty());
+}
+
+TEST(GaussTableTest, EntriesFollowTheGridWithZeroAtBothEnds) {
+  const std::span<const double> entries = sharedTable().table.entries();
+  ASSERT_EQ(entries.size(), GaussTable::kSize);
+  // g = -3.71 exactly, and the accumulated walk ends just above 3.71.
+  EXPECT_EQ(entries.front(), 0.0);
+  EXPECT_EQ(entries.back(), 0.0);
+  // Elsewhere exp(-g^2) for g = -3.71 + k * 1e-6, up to the drift of the
+  // accumulated g (below 1e-9 in g).
+  for (const std::size_t k : {std::size_t{1}, std::size_t{1000}, std::size_t{1'710'000},
+                              std::size_t{2'710'000}, std::size_t{3'000'000},
+                              std::size_t{3'709'999}, std::size_t{3'710'000},
+                              std::size_t{3'710'001}, std::size_t{5'000'000},
+                              std::size_t{7'419'999}}) {
+    SCOPED_TRACE(k);
+    const double g = -3.71 + static_cast<double>(k) * 1e-6;
+    EXPECT_NEAR(entries[k], std::exp(-g * g), 2e-9);
+    EXPECT_GT(entries[k], 0.0);
+  }
+  EXPECT_EQ(entries[3'710'000], 1.0);  // g within 1e-9 of 0
+}
+
+TEST(GaussTableTest, ArgumentReproducesTheAccumulatedWalk) {
+  std::size_t mismatches = 0;
+  std::size_t first = 0;
+  double g = -3.71;
+  for (std::size_t k = 0; k < GaussTable::kSize; ++k, g += 1e-6) {
+    if (gaussTableArgument(k) != g && mismatches++ == 0) first = k;
+  }
+  EXPECT_EQ(mismatches, 0u) << "first at index " << first;
+  EXPECT_GE(gaussTableArgument(GaussTable::kSize - 1), 3.71);
+}
+
+TEST(GaussTableTest, DirectEntryEqualsTheTableEntryEverywhere) {
+  const std::span<const double> entries = sharedTable().table.entries();
+  ASSERT_EQ(entries.size(), GaussTable::kSize);
+  std::size_t mismatches = 0;
+  std::size_t first = 0;
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    if (gaussTableEntryDirect(k) != entries[k]) {
+      if (mismatches++ == 0) first = k;
+    }
+  }
+  EXPECT_EQ(mismatches, 0u) << "first at index " << first;
+  EXPECT_EQ(gaussTableEntryDirect(GaussTable::kSize), 0.0);
+}
+
+TEST(GaussKernelTest, TableIndexRoundsToTheNearestMicroStep) {
+  struct Case {
+    double g;
+    std::ptrdiff_t index;
+  };
+  const Case cases[] = {
+      {-3.71, -1},
+      {3.71, -1},
+      {std::nextafter(-3.71, 0.0), 0},
+      {-3.7099996, 0},
+      {-3.7099994, 1},
+      {0.0, 3'710'000},
+      {-0.0, 3'710'000},
+      {0.4e-6, 3'710'000},
+      {0.6e-6, 3'710'001},
+      {-0.6e-6, 3'709'999},
+      {1.0, 4'710'000},
+      {std::nextafter(3.71, 0.0), 7'420'000},
+      {4.0, -1},
+      {-100.0, -1},
+      {kNaN, -1},
+      {kInf, -1},
+      {-kInf, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.g);
+    EXPECT_EQ(gaussTableIndex(c.g), c.index);
+  }
+}
+
+TEST(GaussKernelTest, ValuesAndCutOff) {
+  const GaussTable& table = sharedTable().table;
+  for (const GaussTable* t : {&table, static_cast<const GaussTable*>(nullptr)}) {
+    SCOPED_TRACE(t ? "table" : "direct");
+    auto kernel = [t](double g) { return t ? t->kernel(g) : gaussKernelDirect(g); };
+    EXPECT_EQ(kernel(0.0), 1.0);
+    EXPECT_NEAR(kernel(1.0), std::exp(-1.0), 1e-9);
+    EXPECT_NEAR(kernel(-0.5), std::exp(-0.25), 1e-9);
+    EXPECT_NEAR(kernel(3.7), std::exp(-3.7 * 3.7), 1e-12);
+    EXPECT_GT(kernel(3.7099), 0.0);
+    EXPECT_GT(kernel(-3.7099), 0.0);
+    EXPECT_EQ(kernel(3.71), 0.0);
+    EXPECT_EQ(kernel(-3.71), 0.0);
+    EXPECT_EQ(kernel(5.0), 0.0);
+    EXPECT_EQ(kernel(kNaN), 0.0);
+    EXPECT_EQ(kernel(kInf), 0.0);
+  }
+}
+
+// The kernel through the table and computed directly must agree bit for bit:
+// a dense sweep over the whole range, plus the cut-off and the points where
+// the rounding to 1e-6 changes its index (and their neighbours).
+TEST(GaussKernelTest, TableAndDirectKernelAgreeOnADenseSweep) {
+  const GaussTable& table = sharedTable().table;
+  ASSERT_TRUE(table.hasTable());
+  const GaussTable unbuilt;
+  std::vector<double> gs;
+  const double lo = -3.72;
+  const double hi = 3.72;
+  const std::size_t steps = 1'000'003;
+  for (std::size_t i = 0; i <= steps; ++i) {
+    gs.push_back(lo + (hi - lo) * static_cast<double>(i) / static_cast<double>(steps));
+  }
+  for (const double edge : {-3.71, 3.71}) {
+    double g = edge;
+    for (int i = 0; i < 20; ++i) g = std::nextafter(g, 0.0);
+    for (int i = 0; i < 40; ++i, g = std::nextafter(g, edge < 0 ? 10.0 : -10.0)) gs.push_back(g);
+  }
+  for (std::size_t k = 0; k < GaussTable::kSize; k += 997) {
+    const double mid = -3.71 + (static_cast<double>(k) + 0.5) * 1e-6;
+    gs.push_back(mid);
+    gs.push_back(std::nextafter(mid, -10.0));
+    gs.push_back(std::nextafter(mid, 10.0));
+  }
+  std::size_t mismatches = 0;
+  double first = 0.0;
+  for (const double g : gs) {
+    const double viaTable = table.kernel(g);
+    const std::ptrdiff_t k = gaussTableIndex(g);
+    const double entry = k < 0 ? 0.0 : table.entries()[static_cast<std::size_t>(k)];
+    if (viaTable != gaussKernelDirect(g) || viaTable != unbuilt.kernel(g) || viaTable != entry) {
+      if (mismatches++ == 0) first = g;
+    }
+  }
+  EXPECT_EQ(mismatches, 0u) << "first at g = " << first;
+}
+
+TEST(GaussSimilarityTest, HandComputedValues) {
+  // Width 0.03: g = difference / 0.06. Expected values from exp(-g^2).
+  struct Case {
+    std::vector<double> x;
+    std::vector<double> y;
+    double shift;
+    double expected;
+  };
+  const double e1 = std::exp(-1.0);
+  const double e25 = std::exp(-0.25);
+  const Case cases[] = {
+      // One onset each, 0.03 apart: G(-0.5).
+      {{0.0}, {0.03}, 0.0, e25},
+      // 2 G(0.5) / sqrt((2 + 2 G(1)) * 1).
+      {{0.0, 0.06}, {0.03}, 0.0, 2.0 * e25 / std::sqrt(2.0 + 2.0 * e1)},
+      // The shift moves y onto x.
+      {{0.03}, {0.0}, 0.03, 1.0},
+      // Identical windows with close onsets.
+      {{0.0, 0.05, 0.1, 0.12}, {0.0, 0.05, 0.1, 0.12}, 0.0, 1.0},
+      // Identical windows in milliseconds-like values far apart.
+      {{100.0, 350.0, 600.0}, {100.0, 350.0, 600.0}, 0.0, 1.0},
+      // Every cross difference above 3.71 * 0.06 = 0.2226.
+      {{0.0, 1.0, 2.0}, {0.23, 1.23, 2.23}, 0.0, 0.0},
+      {{0.0}, {0.2226}, 0.0, 0.0},
+      {{0.0}, {-0.2227}, 0.0, 0.0},
+      // Just inside the cut-off: exp(-(0.2225/0.06)^2).
+      {{0.0}, {0.2225}, 0.0, std::exp(-(0.2225 / 0.06) * (0.2225 / 0.06))},
+      // An empty window.
+      {{}, {0.0, 1.0}, 0.0, 0.0},
+      {{}, {}, 0.0, 0.0},
+      // A NaN onset contributes nothing.
+      {{kNaN}, {0.0}, 0.0, 0.0},
+  };
+  const GaussTable& table = sharedTable().table;
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    const Case& c = cases[i];
+    const double viaTable = gaussSimilarity(c.x, c.y, 0.03, c.shift, &table);
+    EXPECT_NEAR(viaTable, c.expected, 1e-9);
+    EXPECT_EQ(gaussSimilarity(c.x, c.y, 0.03, c.shift, nullptr), viaTable);
+  }
+}
+
+TEST(GaussSimilarityTest, NonPositiveWidthIsUndefined) {
+  const std::vector<double> x = {0.0, 0.5};
+  for (const double w : {0.0, -0.0, -0.03, kNaN}) {
+    SCOPED_TRACE(w);
+    EXPECT_EQ(gaussSimilarity(x, x, w, 0.0, &sharedTable().table), -1.0);
+    EXPECT_EQ(gaussSimilarity(x, x, w, 0.0, nullptr), -1.0);
+  }
+}
+
+TEST(GaussSimilarityTest, SymmetricAndWithinRangeOnVariedWindows) {
+  // Onsets with a fixed pseudo-random jitter (linear congruential sequence).
+  std::uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return static_cast<double>((state >> 8) % 1000) / 1000.0;
+  };
+  const GaussTable& table = sharedTable().table;
+  for (int round = 0; round < 50; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<double> x;
+    std::vector<double> y;
+    double tx = 0.0;
+    double ty = 0.0;
+    for (int i = 0; i < 12; ++i) {
+      tx += 0.05 + 0.2 * next();
+      ty += 0.05 + 0.2 * next();
+      x.push_back(tx);
+      y.push_back(ty);
+    }
+    const double xy = gaussSimilarity(x, y, 0.03, 0.0, &table);
+    const double yx = gaussSimilarity(y, x, 0.03, 0.0, &table);
+    EXPECT_GE(xy, 0.0);
+    EXPECT_LE(xy, 1.0 + 1e-9);
+    // Swapping the windows negates every g; the kernel is even up to the
+    // rounding of g to 1e-6 and the accumulated grid.
+    EXPECT_NEAR(xy, yx, 1e-7);
+    EXPECT_EQ(gaussSimilarity(x, y, 0.03, 0.0, nullptr), xy);
+    EXPECT_NEAR(gaussSimilarity(x, x, 0.03, 0.0, &table), 1.0, 1e-8);
+  }
+}
+
+}  // namespace
+}  // namespace suite::similarity
