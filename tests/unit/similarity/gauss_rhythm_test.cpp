@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "core/melody_reader.h"
+#include "support/test_support.h"
+
 namespace suite::similarity {
 namespace {
 
@@ -264,6 +267,66 @@ TEST(GaussSimilarityTest, SymmetricAndWithinRangeOnVariedWindows) {
     EXPECT_EQ(gaussSimilarity(x, y, 0.03, 0.0, nullptr), xy);
     EXPECT_NEAR(gaussSimilarity(x, x, 0.03, 0.0, &table), 1.0, 1e-8);
   }
+}
+
+// The formula as written: every pair, in index order.
+double fullDoubleLoop(const std::vector<double>& x, const std::vector<double>& y, double width,
+                      double shift, const GaussTable& table) {
+  const double e = 1.0 / (2.0 * width);
+  double sxx = 0.0;
+  double syy = 0.0;
+  double sxy = 0.0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    for (std::size_t j = i + 1; j < x.size(); ++j) sxx += table.kernel((x[i] - x[j]) * e);
+  }
+  for (std::size_t i = 0; i < y.size(); ++i) {
+    for (std::size_t j = i + 1; j < y.size(); ++j) syy += table.kernel((y[i] - y[j]) * e);
+  }
+  sxx = static_cast<double>(x.size()) + 2.0 * sxx;
+  syy = static_cast<double>(y.size()) + 2.0 * syy;
+  if (sxx == 0.0 || syy == 0.0) return 0.0;
+  for (const double xi : x) {
+    for (const double yj : y) sxy += table.kernel((xi - yj - shift) * e);
+  }
+  return sxy / std::sqrt(sxx * syy);
+}
+
+// Ascending windows skip the pairs beyond the cut-off; the result must be
+// the full double loop's to the bit, on windows of loaded melodies (seconds)
+// and on the same scaled to milliseconds, with and without a shift.
+TEST(GaussSimilarityTest, SameBitsAsTheFullDoubleLoopOnMelodyWindows) {
+  core::MelodyReader reader(std::cerr);
+  core::Melody a;
+  core::Melody b;
+  ASSERT_TRUE(core::readMelodyFile(reader, test::dataPath("melodies/ATripToGalway.csv").string(), a));
+  ASSERT_TRUE(core::readMelodyFile(reader, test::dataPath("melodies/TipperaryHills.csv").string(), b));
+  ASSERT_GE(a.onsets.size(), 80u);
+  ASSERT_GE(b.onsets.size(), 80u);
+  const GaussTable& table = sharedTable().table;
+  int nonZero = 0;
+  for (const double scale : {1.0, 1000.0}) {
+    for (std::size_t offset = 0; offset < 30; offset += 3) {
+      for (const double shift : {0.0, 0.01, -0.2}) {
+        SCOPED_TRACE(testing::Message() << scale << " " << offset << " " << shift);
+        std::vector<double> x(a.onsets.begin(), a.onsets.begin() + 50);
+        std::vector<double> y(b.onsets.begin() + static_cast<std::ptrdiff_t>(offset),
+                              b.onsets.begin() + static_cast<std::ptrdiff_t>(offset) + 50);
+        for (double& v : x) v *= scale;
+        for (double& v : y) v *= scale;
+        const double expected = fullDoubleLoop(x, y, 0.03 * scale, shift * scale, table);
+        EXPECT_EQ(gaussSimilarity(x, y, 0.03 * scale, shift * scale, &table), expected);
+        EXPECT_EQ(gaussSimilarity(x, y, 0.03 * scale, shift * scale, nullptr), expected);
+        if (expected > 0.0) ++nonZero;
+      }
+    }
+  }
+  EXPECT_GT(nonZero, 10);
+  // Not ascending: every pair is visited; still the formula.
+  const std::vector<double> unordered = {0.5, 0.1, 0.52, 0.3, 0.31};
+  const std::vector<double> other = {0.12, 0.49, 0.3};
+  EXPECT_EQ(gaussSimilarity(unordered, other, 0.03, 0.0, &table),
+            fullDoubleLoop(unordered, other, 0.03, 0.0, table));
+  EXPECT_GT(gaussSimilarity(unordered, other, 0.03, 0.0, &table), 0.1);
 }
 
 }  // namespace
