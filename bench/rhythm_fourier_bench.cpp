@@ -25,7 +25,8 @@ core::Melody loadMelody(const std::string& name) {
   core::MelodyReader reader(std::cerr);
   core::Melody melody;
   melody.messageStream = &std::cerr;
-  if (!core::readMelodyFile(reader, std::string(SUITE_BENCH_MELODY_DIR) + "/" + name, melody)) {
+  const std::string path = std::string(SUITE_BENCH_DATA_DIR) + "/melodies/" + name;
+  if (!core::readMelodyFile(reader, path, melody)) {
     std::cerr << "cannot read " << name << '\n';
     std::exit(1);
   }

@@ -23,7 +23,7 @@ core::Melody load(const std::string& name) {
   core::MelodyReader reader(std::cerr);
   core::Melody melody;
   melody.messageStream = &std::cerr;
-  if (!core::readMelodyFile(reader, std::string(SUITE_BENCH_MELODY_DIR) + "/" + name, melody)) {
+  if (!core::readMelodyFile(reader, std::string(SUITE_BENCH_DATA_DIR) + "/melodies/" + name, melody)) {
     std::cerr << "cannot read " << name << '\n';
     std::exit(1);
   }
@@ -130,4 +130,3 @@ BENCHMARK(nGramFreshWorkspace<Ukkonen>)->Name("nGramUkkonenFreshWorkspace")->Arg
 
 }  // namespace
 
-BENCHMARK_MAIN();
