@@ -6,8 +6,13 @@
 #include <span>
 #include <vector>
 
+#include "similarity/accent_measures.h"
 #include "similarity/alignment.h"
 #include "similarity/edit_distance.h"
+#include "similarity/fourier_spectrum.h"
+#include "similarity/fuzzy_rhythm.h"
+#include "similarity/gauss_rhythm.h"
+#include "similarity/harmonic_measures.h"
 #include "similarity/ngram.h"
 #include "similarity/representation.h"
 #include "similarity/type_flags.h"
@@ -20,6 +25,8 @@ namespace suite::similarity {
 struct EngineScratch {
   EditDistanceWorkspace editDistance;
   NGramWorkspace nGrams;
+  FuzzyRhythmWorkspace fuzzyRhythm;
+  SpectrumWorkspace spectrum;
   std::vector<double> transposed;  ///< the second melody's pitches under a shift
   std::vector<double> transposedExpanded;
 };
@@ -49,7 +56,7 @@ std::size_t skipCount(const core::Melody& m) {
 double scoreWindows(std::span<const double> x, std::span<const double> y, std::uint32_t flags,
                     EngineContext& context) {
   if (hasFlag(flags, Rhythm)) return gaussSimilarity(x, y, 0.03, 0.0, context.gauss);
-  if (hasFlag(flags, Fourier)) return compareSpectra(x, y, flags);
+  if (hasFlag(flags, Fourier)) return fourierSimilarity(x, y, flags, context.scratch().spectrum);
   return compareWindows(x, y, flags);
 }
 
@@ -103,8 +110,8 @@ SimilarityResult computeSimilarity(const core::Melody& a, const core::Melody& b,
   // Fuzzy rhythm compares duration classes of whole melodies, unaligned.
   if (hasFlag(flags, Rhythm) && hasFlag(flags, Fuzzy) && !hasFlag(flags, Contour) &&
       !hasFlag(flags, Natural) && (!hasFlag(flags, Intervals) || hasFlag(flags, Fourier))) {
-    return fuzzyRhythmSimilarity(*pa, *pb, flags, type.param, context.scratch().editDistance,
-                                 context.scratch().nGrams);
+    return fuzzyRhythmSimilarity(*pa, *pb, flags, type.param, context.err,
+                                 context.scratch().fuzzyRhythm);
   }
   const std::vector<double> ra = representationOf(*pa, flags);
   const std::vector<double> rb = representationOf(*pb, flags);

@@ -78,7 +78,10 @@ TEST_P(EveryType, IdenticalMelodiesGiveOne) {
   EngineContext context(err, &gaussTable());
   const SimilarityType& type = typeTable[GetParam()];
   const SimilarityResult r = computeSimilarity(m, m, GetParam(), context);
-  EXPECT_NEAR(r.value, 1.0, 1e-12) << type.name;
+  // The Gauss kernel is even only to about 1e-10, so its self-similarity is 1
+  // to within 1e-9; everything else is exact up to rounding.
+  EXPECT_NEAR(r.value, 1.0, hasFlag(type.flags, Rhythm) && !hasFlag(type.flags, Fuzzy) ? 1e-9 : 1e-12)
+      << type.name;
   if (hasFlag(type.flags, EditDistance) || hasFlag(type.flags, PearsonBravais) ||
       hasFlag(type.flags, CrossCorrelation)) {
     EXPECT_EQ(r.bestOffset, 0.0) << type.name;
@@ -120,14 +123,15 @@ std::vector<std::size_t> allTypes() {
   return v;
 }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, EveryType, ::testing::ValuesIn(allTypes()),
-                         [](const ::testing::TestParamInfo<std::size_t>& info) {
-                           std::string name(typeTable[info.param].name);
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
-                         });
+std::string typeName(const ::testing::TestParamInfo<std::size_t>& param) {
+  std::string name(typeTable[param.param].name);
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, EveryType, ::testing::ValuesIn(allTypes()), typeName);
 
 TEST(Alignment, WindowOrderWithSkip) {
   const std::vector<double> s = {10, 11, 12, 13, 14};
