@@ -1,0 +1,242 @@
+#include "analysis/tonality.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "core/text_format.h"
+
+namespace suite::analysis {
+namespace {
+
+using core::kPitchClassNames;
+using core::pitchClass;
+
+// Profile index of pitch class pc against tonic t: semitones above the tonic.
+int profileIndex(int pc, int tonic) { return ((pc - tonic) % 12 + 12) % 12; }
+
+// Writes "Sorted: " and "%-2s: %5.2f|" per tonic, in descending order of value.
+void printSorted(const std::vector<double>& values, std::ostream& out) {
+  std::array<std::pair<int, double>, 12> sorted;
+  for (int t = 0; t < 12; ++t) sorted[t] = {t, values[t]};
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+  out << "Sorted: ";
+  for (const auto& [tonic, value] : sorted) {
+    std::string name = kPitchClassNames[tonic];
+    name.resize(std::max<std::size_t>(name.size(), 2), ' ');
+    std::string number = core::formatFixed(value, 2);
+    if (number.size() < 5) number.insert(0, 5 - number.size(), ' ');
+    out << name << ": " << number << '|';
+  }
+  out << '\n';
+}
+
+}  // namespace
+
+BarIndex::BarIndex(const core::Melody& melody)
+    : melody_(&melody), numberOfBars_(melody.timeline.numberOfBars()) {
+  const std::size_t n = std::min(melody.pitches.size(), melody.timeline.size());
+  std::vector<std::pair<std::int64_t, std::size_t>> notes(n);  // (bar, note index)
+  for (std::size_t i = 0; i < n; ++i) notes[i] = {melody.timeline[i].bar, i};
+  std::sort(notes.begin(), notes.end());
+
+  pitches_.reserve(n);
+  for (std::size_t g = 0; g < n;) {
+    const std::int64_t barNumber = notes[g].first;
+    std::size_t next = g;
+    while (next < n && notes[next].first == barNumber) ++next;
+    // The selection of a bar ends at the first note of the following bar.
+    const std::size_t limit =
+        (next < n && notes[next].first == barNumber + 1) ? notes[next].second : n;
+    const std::size_t begin = pitches_.size();
+    for (std::size_t k = g; k < next && notes[k].second < limit; ++k) {
+      pitches_.push_back(melody.pitches[notes[k].second]);
+    }
+    if (pitches_.size() > begin) runs_.push_back({barNumber, begin, pitches_.size()});
+    g = next;
+  }
+}
+
+std::span<const std::int8_t> BarIndex::wholeMelody() const { return melody_->pitches; }
+
+const BarIndex::BarRun* BarIndex::find(std::int64_t barNumber) const {
+  const auto it = std::lower_bound(runs_.begin(), runs_.end(), barNumber,
+                                   [](const BarRun& r, std::int64_t b) { return r.bar < b; });
+  return (it != runs_.end() && it->bar == barNumber) ? &*it : nullptr;
+}
+
+std::span<const std::int8_t> BarIndex::bar(std::int64_t barNumber) const {
+  const BarRun* run = find(barNumber);
+  if (run == nullptr) return {};
+  return std::span<const std::int8_t>(pitches_).subspan(run->begin, run->end - run->begin);
+}
+
+std::span<const std::int8_t> BarIndex::barOrEarlier(std::int64_t barNumber) const {
+  // The nearest bar at or before the requested one that has notes; an earlier
+  // bar only counts from bar 2 on.
+  auto it = std::upper_bound(runs_.begin(), runs_.end(), barNumber,
+                             [](std::int64_t b, const BarRun& r) { return b < r.bar; });
+  if (it == runs_.begin()) return {};
+  --it;
+  if (it->bar != barNumber && it->bar < 2) return {};
+  return std::span<const std::int8_t>(pitches_).subspan(it->begin, it->end - it->begin);
+}
+
+int findKey(std::span<const std::int8_t> pitches, std::vector<double>& keySums) {
+  if (pitches.empty()) return kNoKey;
+  keySums.assign(24, 0.0);
+  for (const std::int8_t p : pitches) {
+    const int pc = pitchClass(p);
+    for (int t = 0; t < 12; ++t) {
+      keySums[t] += kMajorKeyProfile[profileIndex(pc, t)];
+      keySums[12 + t] += kMinorKeyProfile[profileIndex(pc, t)];
+    }
+  }
+  double best = 0.0;
+  int key = 0;
+  for (int t = 0; t < 12; ++t) {
+    if (keySums[t] > best) {
+      best = keySums[t];
+      key = t;
+    }
+    if (keySums[12 + t] > best) {
+      best = keySums[12 + t];
+      key = 12 + t;
+    }
+  }
+  return key;
+}
+
+int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, bool print) {
+  const std::span<const std::int8_t> pitches = bar < 0 ? index.wholeMelody() : index.bar(bar);
+  std::ostream* out = print ? index.melody().messageStream : nullptr;
+  if (out == nullptr) return findKey(pitches, keySums);
+
+  if (pitches.empty()) {
+    *out << "Empty bar.";  // no line break: the next trace line continues this one
+    return kNoKey;
+  }
+  if (bar < 1) {
+    *out << "Melody\n";
+  } else {
+    *out << "Bar " << bar << '\n';
+  }
+  for (const std::int8_t p : pitches) *out << kPitchClassNames[pitchClass(p)] << ' ';
+  *out << '\n';
+
+  const int key = findKey(pitches, keySums);
+  for (int t = 0; t < 12; ++t) {
+    const char* name = kPitchClassNames[t];
+    *out << "Testing Root: " << name << '\n';
+    for (const std::int8_t p : pitches) {
+      const int pc = pitchClass(p);
+      const int idx = profileIndex(pc, t);
+      *out << "Tone: " << int{p} << " Pitchclass: " << kPitchClassNames[pc]
+           << " tonIdx = " << idx << '\n'
+           << "---> Val(maj)= " << core::formatGeneral(kMajorKeyProfile[idx])
+           << " Val(min) =" << core::formatGeneral(kMinorKeyProfile[idx]) << '\n';
+    }
+    *out << "Sum " << name << "(maj) = " << core::formatGeneral(keySums[t]) << " sum " << name
+         << "(min) = " << core::formatGeneral(keySums[12 + t]) << '\n';
+  }
+  const char* mode = key < 12 ? " major" : " minor";
+  if (bar < 0) {
+    *out << "Winner = " << kPitchClassNames[key % 12] << mode << '\n';
+  } else {
+    *out << "Winner (Bar " << bar << ") = " << kPitchClassNames[key % 12] << mode << '\n';
+  }
+  return key;
+}
+
+int findKey(const core::Melody& melody, int bar, std::vector<double>& keySums, bool print) {
+  return findKey(BarIndex(melody), bar, keySums, print);
+}
+
+std::vector<double> tonalityVector(const BarIndex& index, int bar, int mode, bool print) {
+  const std::span<const std::int8_t> pitches =
+      bar == 0 ? index.wholeMelody() : (bar > 0 ? index.barOrEarlier(bar) : index.bar(bar));
+  std::ostream* out = index.melody().messageStream;
+  if (pitches.empty()) {
+    if (out != nullptr) *out << "Empty Bar!\n";
+    return {};
+  }
+  const std::array<double, 12>& profile = (mode & 1) != 0 ? kMajorKeyProfile : kMinorKeyProfile;
+  std::vector<double> values(12, 0.0);
+  for (const std::int8_t p : pitches) {
+    const int pc = pitchClass(p);
+    for (int t = 0; t < 12; ++t) values[t] += profile[profileIndex(pc, t)];
+  }
+  if (print && out != nullptr) {
+    *out << "Tonality vector:\n";
+    for (const double v : values) *out << core::formatGeneral(v) << ' ';
+    *out << '\n';
+    printSorted(values, *out);
+  }
+  return values;
+}
+
+std::vector<double> tonalityVector(const core::Melody& melody, int bar, int mode, bool print) {
+  return tonalityVector(BarIndex(melody), bar, mode, print);
+}
+
+double barTonalityCorrelation(const BarIndex& a, const BarIndex& b, int bar, int mode) {
+  // Bars count from 1; bar 0 would mean the whole melodies.
+  if (bar < 1) return 0.0;
+  const auto wanted = static_cast<std::uint32_t>(bar);
+  if (a.numberOfBars() < wanted || b.numberOfBars() < wanted) return 0.0;
+  const std::vector<double> x = tonalityVector(a, bar, mode, false);
+  const std::vector<double> y = tonalityVector(b, bar, mode, false);
+  if (x.size() != y.size()) return 0.0;
+  double xy = 0.0;
+  double xx = 0.0;
+  double yy = 0.0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    xy += x[i] * y[i];
+    xx += x[i] * x[i];
+    yy += y[i] * y[i];
+  }
+  if (xx != 0.0 && yy != 0.0) return xy / std::sqrt(xx * yy);
+  return xy;
+}
+
+double barTonalityCorrelation(const core::Melody& a, const core::Melody& b, int bar, int mode) {
+  return barTonalityCorrelation(BarIndex(a), BarIndex(b), bar, mode);
+}
+
+void printTonalityReport(const core::Melody& melody, std::ostream& out, std::ostream& err) {
+  core::Melody copy = melody;
+  copy.messageStream = &out;
+  copy.errorStream = &err;
+  const BarIndex index(copy);
+  const int bars = static_cast<int>(std::min<std::uint32_t>(index.numberOfBars(), INT32_MAX));
+  std::vector<double> keySums;
+
+  copy.printMelodySummary(out);
+
+  out << "Barwise analysis: \n----------------- \n";
+  for (int bar = 1; bar <= bars; ++bar) findKey(index, bar, keySums, true);
+  out << "Total Key analysis: \n--------------------\n";
+  findKey(index, -1, keySums, true);
+
+  out << "\nBarwise tonality vectors (Major)\n" << std::string(31, '-') << '\n';
+  for (int bar = 1; bar <= bars; ++bar) tonalityVector(index, bar, kMajorMode, true);
+  out << "\nBarwise tonality vectors (Minor)\n" << std::string(31, '-') << '\n';
+  for (int bar = 1; bar <= bars; ++bar) tonalityVector(index, bar, kMinorMode, true);
+
+  out << "\nTotal tonality vectors (Major)\n" << std::string(29, '-') << '\n';
+  tonalityVector(index, 0, kMajorMode, true);
+  out << "\nTotal tonality vectors (Minor)\n" << std::string(29, '-') << '\n';
+  tonalityVector(index, 0, kMinorMode, true);
+}
+
+int printTonalityReport(core::MelodyReader& reader, const std::string& fileName,
+                        std::ostream& out) {
+  std::vector<core::Melody> melodies;
+  const bool read = core::readMelodyFiles(reader, {fileName}, 24, melodies);
+  if (!read || melodies.empty() || melodies.front().empty()) return 1;
+  printTonalityReport(melodies.front(), out, reader.err);
+  return 0;
+}
+
+}  // namespace suite::analysis

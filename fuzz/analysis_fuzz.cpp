@@ -1,0 +1,127 @@
+// Fuzz target: tonality analysis, accent rules and syncopation on melodies
+// read from arbitrary melody tables or built from arbitrary bytes.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "analysis/accents.h"
+#include "analysis/syncopation.h"
+#include "analysis/tonality.h"
+#include "core/melody_reader.h"
+
+namespace {
+
+using suite::core::Melody;
+
+class Bytes {
+ public:
+  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool empty() const { return pos_ >= size_; }
+  std::uint32_t next() { return pos_ < size_ ? data_[pos_++] : 0; }
+  std::uint32_t next16() { return next() | (next() << 8); }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+// A melody as other code might build it: any beat, tick, division and
+// flags, bars within the reader's limits, and sequences of unequal length.
+Melody buildMelody(Bytes& in) {
+  Melody m;
+  m.signature.numerator = in.next() % 20;  // 0 included
+  if (in.next() % 4 == 0) m.signature.numerator = 1 + in.next16() % 4096;
+  m.signature.ticksPerBeat = 1 + in.next16();
+  std::int32_t bar = static_cast<std::int32_t>(in.next() % 5) - 2;
+  while (!in.empty() && m.pitches.size() < 400) {
+    m.pitches.push_back(static_cast<std::int8_t>(1 + in.next() % 127));
+    const std::uint32_t step = in.next();
+    bar += step < 200 ? 0 : (step < 250 ? 1 : static_cast<std::int32_t>(step % 7) - 3);
+    if (step == 255) bar += 50000;
+    bar = std::max(-100000, std::min(100000, bar));
+    suite::core::MetricalPosition p;
+    p.bar = bar;
+    p.beat = in.next() % (m.signature.numerator + 2);
+    p.tick = in.next16() % (m.signature.ticksPerBeat + 1);
+    p.beatDivision = static_cast<std::int32_t>(in.next() % 20) - 2;
+    m.timeline.append(p);
+    m.durations.push_back(in.next() % 9);
+    m.phraseFlags.push_back(static_cast<std::int32_t>(in.next() % 4));
+  }
+  const std::uint32_t damage = in.next();
+  if ((damage & 1) != 0 && !m.durations.empty()) m.durations.pop_back();
+  if ((damage & 2) != 0) m.phraseFlags.clear();
+  if ((damage & 4) != 0 && !m.timeline.empty()) m.timeline.positions.pop_back();
+  std::ostream discard(nullptr);
+  m.timeline.cachedTatum = (damage & 8) != 0 ? in.next16() : m.timeline.tatum(m.signature, discard);
+  return m;
+}
+
+void check(bool ok) {
+  if (!ok) std::abort();
+}
+
+void checkPerNote(const std::vector<double>& v, std::size_t n, double low, double high) {
+  check(v.empty() || v.size() == n);
+  for (const double x : v) check(x >= low && x <= high);
+}
+
+void checkBinary(const std::vector<double>& v, std::size_t n) {
+  check(v.empty() || v.size() == n);
+  for (const double x : v) check(x == 0.0 || x == 1.0);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace suite::analysis;
+  std::ostringstream sink;
+  Melody m;
+  if (size > 0 && data[0] % 2 == 0) {
+    suite::core::MelodyReader reader(sink);
+    m.messageStream = &sink;
+    m.errorStream = &sink;
+    std::istringstream text(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    if (!suite::core::readMelodyTable(reader, text, "fuzz.csv", m)) return 0;
+  } else {
+    Bytes in(data + (size > 0 ? 1 : 0), size > 0 ? size - 1 : 0);
+    m = buildMelody(in);
+  }
+  std::ostream discard(nullptr);
+  m.messageStream = &discard;
+  m.errorStream = &discard;
+  const std::size_t n = m.pitches.size();
+
+  const BarIndex index(m);
+  const int bars = static_cast<int>(index.numberOfBars());
+  std::vector<double> sums;
+  // The first bars and the last ones (all of them for short melodies).
+  for (int bar = -1; bar <= bars + 1; bar = (bar == 200 && bars > 205) ? bars - 3 : bar + 1) {
+    const int key = findKey(index, bar, sums, false);
+    check(key >= kNoKey && key < 24);
+    check(key == kNoKey || sums.size() == 24);
+    for (const int mode : {kMajorMode, kMinorMode}) {
+      const std::vector<double> v = tonalityVector(index, bar, mode, false);
+      check(v.empty() || v.size() == 12);
+      const double r = barTonalityCorrelation(index, index, bar, mode);
+      check(r >= 0.0 && r <= 1.0 + 1e-9);
+      check(v.empty() || bar < 1 || bar > bars || std::fabs(r - 1.0) < 1e-9);
+    }
+  }
+  if (n <= 64 && bars <= 64) printTonalityReport(m, discard, discard);
+
+  const std::vector<AccentRow> rows = accentMatrix(m, 0xFFFFFFFF, 0.0, 1.0);
+  check(rows.empty() || rows.size() == n);
+  checkPerNote(ruleAccents(m, 0xFFFFFFFF), n, 0.0, 32.0);
+  checkPerNote(thomassenAccents(m, false), n, 0.0, 1.0);
+  checkBinary(thomassenAccents(m, true), n);
+  checkPerNote(linearModelAccents(m, false), n, 0.0, 1.0);
+  checkBinary(linearModelAccents(m, true), n);
+  checkPerNote(treeModelAccents(m, false), n, 0.2, 0.7);
+  checkBinary(treeModelAccents(m, true), n);
+  for (const int level : {1, 0, -1, -2}) checkBinary(syncopation(m, level), n);
+  return 0;
+}
