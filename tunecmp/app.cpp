@@ -6,7 +6,7 @@
 #include "core/melody_reader.h"
 #include "core/text_format.h"
 #include "similarity/engine.h"
-#include "similarity/rhythm_measures.h"
+#include "similarity/gauss_rhythm.h"
 #include "similarity/types_file.h"
 #include "tunecmp/cli.h"
 #include "tunecmp/driver.h"
