@@ -1,11 +1,45 @@
 #include "tunecmp/app.h"
 
+#include <ctime>
+#include <memory>
+
+#include "core/melody_reader.h"
+#include "core/text_format.h"
+#include "similarity/engine.h"
+#include "similarity/gauss_rhythm.h"
 #include "similarity/types_file.h"
 #include "tunecmp/cli.h"
+#include "tunecmp/driver.h"
+#include "tunecmp/output.h"
 
 namespace suite::tunecmp {
+namespace {
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+constexpr const char* kBanner = "tunecmp v1.0.3 - melodic similarity, melody analysis suite";
+
+// The melodies of one list, read at the run's quantisation level; a file
+// that fails stays as an empty melody at its place.
+std::vector<core::Melody> loadMelodies(core::MelodyReader& reader,
+                                       const std::vector<std::string>& names, int level) {
+  std::vector<core::Melody> melodies;
+  core::readMelodyFiles(reader, names, level, melodies);
+  return melodies;
+}
+
+}  // namespace
+
+RunEnvironment RunEnvironment::system() {
+  return {[] { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; },
+          [] { return static_cast<std::uint32_t>(std::time(nullptr)); }};
+}
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const RunEnvironment& environment) {
+  const double start = environment.processorMilliseconds();
+  const auto elapsed = [&environment](double since) {
+    return environment.processorMilliseconds() - since;
+  };
+
   CompareSettings settings;
   if (const std::optional<int> status = readSettings(args, settings, out, err)) return *status;
 
@@ -18,11 +52,103 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "No valid similarity measure found\n";
     return -1;
   }
+  const std::vector<similarity::CombiType>& measures = selected.measures;
 
-  // The similarity engine is not part of this build yet: stop before any
-  // melody is read or any output file is touched.
-  err << "tunecmp: comparing melodies is not available in this build yet\n";
-  return 1;
+  std::vector<std::string>& list1 = settings.fileList1;
+  std::vector<std::string>& list2 = settings.fileList2;
+  if (settings.randomCount > 0) {
+    RandomGenerator random(environment.calendarSeconds());
+    const auto n = static_cast<std::size_t>(settings.randomCount);
+    list1 = randomSubset(list1, n, random, out);
+    list2 = settings.sameList ? list1 : randomSubset(list2, n, random, out);
+  }
+
+  std::unique_ptr<similarity::GaussTable> gauss;
+  if (selected.usesGaussRhythm) {
+    gauss = std::make_unique<similarity::GaussTable>();
+    // Without a table the kernel is computed directly, with the same values.
+    if (!similarity::buildGaussTable(*gauss, err)) gauss.reset();
+  }
+
+  core::MelodyReader reader(err);
+  reader.verbosity = settings.readerVerbosity;
+  const std::vector<core::Melody> melodies1 = loadMelodies(reader, list1, settings.quantLevel);
+  std::vector<core::Melody> ownMelodies2;
+  if (!settings.sameList) ownMelodies2 = loadMelodies(reader, list2, settings.quantLevel);
+  const std::vector<core::Melody>& melodies2 = settings.sameList ? melodies1 : ownMelodies2;
+  err << "Reading files completed in " << core::formatGeneral(elapsed(start)) << " ms\n";
+
+  if (settings.verbosity > 0) err << kBanner << "\n\n";
+  const PairMode mode = pairModeOf(settings);
+  const std::size_t count = comparisonCount(mode, list1.size(), list2.size());
+  if (settings.phraseMode) {
+    writePhraseReport(melodies1, settings.sameList ? nullptr : &melodies2);
+  }
+  if (settings.verbosity > 0) {
+    err << "Number of files 1: " << list1.size() << '\n'
+        << "Number of files 2: " << list2.size() << '\n'
+        << "Number of comparings: " << count << "\n\n";
+  }
+
+  const bool listOutput =
+      !settings.resultFile.empty() && !settings.queryMode && !settings.matrixOutput;
+  if (listOutput && !settings.append) {
+    writeResultLine(settings.resultFile, selected.header, WriteMode::Create, err);
+  }
+
+  similarity::EngineContext engine(err, gauss.get());
+  ResultTable table;
+  table.reserve(count);
+  forEachPair(mode, list1.size(), list2.size(), [&](std::size_t i, std::size_t j) {
+    const core::Melody& a = melodies1[i];
+    const core::Melody& b = melodies2[j];
+    if (settings.verbosity > 0) {
+      err << "Similarities " << list1[i] << ':' << list2[j] << '\n'
+          << "----------------------------------------------------\n\n";
+    }
+    if (settings.verbosity >= 2) {
+      for (const core::Melody* m : {&a, &b}) {
+        if (m->empty()) continue;
+        m->printMelodySummary(out);
+        err << '\n';
+      }
+    }
+    int t = 0;
+    if (settings.transpositionSearch) {
+      const double searchStart = environment.processorMilliseconds();
+      t = similarity::findBestTransposition(a, b, engine);
+      if (settings.verbosity >= 2) {
+        err << "Best transposition found in " << core::formatGeneral(elapsed(searchStart))
+            << " ms\n"
+            << "Best transposition: " << t << " semitones of " << list2[j] << '\n';
+      }
+    }
+    std::string rowText = list1[i] + settings.fieldSeparator + list2[j] + settings.fieldSeparator;
+    const double computeStart = environment.processorMilliseconds();
+    PairValues pair = computePair(a, b, measures, t, settings, rowText, engine, err);
+    if (settings.verbosity >= 2) {
+      err << "Similarity computation completed in " << core::formatGeneral(elapsed(computeStart))
+          << " ms\n";
+    }
+    table.push_back({i, j, std::move(pair.values)});
+    if (listOutput && pair.hit) {
+      writeResultLine(settings.resultFile, rowText, WriteMode::Append, err);
+    }
+  });
+
+  const ResultSource source{list1, list2, table, mode};
+  if (settings.queryMode) {
+    writeQueryReport(settings.resultFile, source, measures, out, err);
+  } else if (settings.matrixOutput) {
+    const std::string base = settings.outputDirectory.empty()
+                                  ? settings.resultFile
+                                  : settings.outputDirectory + "/" + settings.resultFile;
+    writeMatrixFiles(base, source, measures, settings.fieldSeparator, err);
+  }
+  if (settings.writeFileList) writeFileList(list1);
+  err << count << " comparings completed in " << core::formatGeneral(elapsed(start) * 0.001)
+      << " s\n";
+  return 0;
 }
 
 }  // namespace suite::tunecmp

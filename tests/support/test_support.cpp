@@ -121,8 +121,14 @@ void runGoldenCase(const fs::path& caseDir, const std::string& programName, cons
       fileExists(caseDir / "stdin") ? readTextFile(caseDir / "stdin") : std::string();
 
   ScratchDir scratch(true);
+  // "fixture" names a folder below tests/data whose files every such case shares.
+  if (fileExists(caseDir / "fixture")) {
+    const std::vector<std::string> lines = splitLines(readTextFile(caseDir / "fixture"));
+    if (!lines.empty()) fs::copy(dataPath(lines.front()), scratch.path(), fs::copy_options::recursive);
+  }
   if (fs::is_directory(caseDir / "input")) {
-    fs::copy(caseDir / "input", scratch.path(), fs::copy_options::recursive);
+    fs::copy(caseDir / "input", scratch.path(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }
   std::istringstream in(stdinText);
   std::ostringstream out;

@@ -50,8 +50,9 @@ class ScratchDir {
 
 /// One program run described by a folder: "args" (one argument per line),
 /// optional "stdin", expected "stdout", "stderr" and "exit", "input/" copied
-/// into a scratch directory before the run, and "output/" with the files the
-/// run must leave there.
+/// into a scratch directory before the run (after the files of the folder
+/// below tests/data named in an optional "fixture" file), "output/" with the
+/// files the run must leave there, and "absent" naming files it must not.
 struct GoldenCase {
   std::filesystem::path dir;
   std::vector<std::string> args;

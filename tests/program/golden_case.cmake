@@ -1,0 +1,53 @@
+# Runs a program binary on one golden case folder, outside the test process:
+#   cmake -DPROGRAM=<binary> -DCASE=<case folder> -DDATA=<tests/data> -DWORK=<scratch> -P <this>
+# Copies the case's fixture and input files into a fresh WORK folder, runs the
+# program there with the case's arguments, and compares the exit status (as
+# the shell sees it), standard output and every expected output file.
+foreach(var PROGRAM CASE DATA WORK)
+  if(NOT ${var})
+    message(FATAL_ERROR "${var} is not set")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+if(EXISTS "${CASE}/fixture")
+  file(STRINGS "${CASE}/fixture" fixture LIMIT_COUNT 1)
+  file(COPY "${DATA}/${fixture}/" DESTINATION "${WORK}")
+endif()
+if(IS_DIRECTORY "${CASE}/input")
+  file(COPY "${CASE}/input/" DESTINATION "${WORK}")
+endif()
+
+file(STRINGS "${CASE}/args" args)
+execute_process(COMMAND "${PROGRAM}" ${args} WORKING_DIRECTORY "${WORK}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+
+file(READ "${CASE}/exit" expected_exit)
+string(STRIP "${expected_exit}" expected_exit)
+if(expected_exit EQUAL -1)
+  set(expected_exit 255)
+endif()
+if(NOT status EQUAL expected_exit)
+  message(FATAL_ERROR "exit status ${status}, expected ${expected_exit}\n${err}")
+endif()
+if(EXISTS "${CASE}/stdout")
+  file(READ "${CASE}/stdout" expected_out)
+  if(NOT out STREQUAL expected_out)
+    message(FATAL_ERROR "standard output differs:\n${out}\nexpected:\n${expected_out}")
+  endif()
+endif()
+if(IS_DIRECTORY "${CASE}/output")
+  file(GLOB_RECURSE expected_files RELATIVE "${CASE}/output" "${CASE}/output/*")
+  foreach(f ${expected_files})
+    if(NOT EXISTS "${WORK}/${f}")
+      message(FATAL_ERROR "output file ${f} was not written")
+    endif()
+    file(READ "${CASE}/output/${f}" expected_text)
+    file(READ "${WORK}/${f}" actual_text)
+    if(NOT actual_text STREQUAL expected_text)
+      message(FATAL_ERROR "output file ${f} differs:\n${actual_text}\nexpected:\n${expected_text}")
+    endif()
+  endforeach()
+endif()
+file(REMOVE_RECURSE "${WORK}")

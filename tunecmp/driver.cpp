@@ -1,0 +1,119 @@
+#include "tunecmp/driver.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "core/text_format.h"
+
+namespace suite::tunecmp {
+
+std::vector<std::string> randomSubset(const std::vector<std::string>& list, std::size_t n,
+                                      RandomGenerator& random, std::ostream& out) {
+  if (n >= list.size()) return list;
+  std::vector<std::string> remaining = list;
+  std::vector<std::string> taken;
+  taken.reserve(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const double r = random.next();
+    const double m = static_cast<double>(remaining.size());
+    const auto index = static_cast<std::size_t>(r / 32767.0 * (m - 1));
+    taken.push_back(std::move(remaining[index]));
+    remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+  out << '\n';
+  return taken;
+}
+
+PairMode pairModeOf(const CompareSettings& settings) {
+  if (!settings.sameList) return PairMode::TwoLists;
+  return settings.nextOnly ? PairMode::NextOnly : PairMode::AllPairs;
+}
+
+std::size_t comparisonCount(PairMode mode, std::size_t n1, std::size_t n2) {
+  switch (mode) {
+    case PairMode::TwoLists:
+      return n1 * n2;
+    case PairMode::AllPairs:
+      return n1 * (n1 > 0 ? n1 - 1 : 0) / 2;
+    case PairMode::NextOnly:
+      return n1 > 0 ? n1 - 1 : 0;
+  }
+  return 0;
+}
+
+void forEachPair(PairMode mode, std::size_t n1, std::size_t n2,
+                 const std::function<void(std::size_t, std::size_t)>& compare) {
+  const bool sameList = mode != PairMode::TwoLists;
+  for (std::size_t i = 0; i < n1; ++i) {
+    const std::size_t first = sameList ? i + 1 : 0;
+    if (first > n2) continue;
+    const std::size_t last = std::min(mode == PairMode::NextOnly ? first + 1 : n2, n2);
+    for (std::size_t j = first; j < last; ++j) compare(i, j);
+  }
+}
+
+PairValues computePair(const core::Melody& a, const core::Melody& b,
+                       const std::vector<similarity::CombiType>& measures, int t,
+                       const CompareSettings& settings, std::string& rowText,
+                       similarity::EngineContext& engine, std::ostream& err) {
+  core::Melody shifted;
+  if (t != 0) {
+    shifted = b;
+    for (std::int8_t& p : shifted.pitches) p = static_cast<std::int8_t>(p + t);
+  }
+  const core::Melody& bt = t != 0 ? shifted : b;
+
+  PairValues result;
+  result.hit = settings.threshold <= 0;
+  result.values.reserve(measures.size());
+  for (const similarity::CombiType& measure : measures) {
+    double value = 0.0;
+    double extra = 0.0;
+    if (settings.phraseMode) {
+      value = similarity::phraseSimilarity(a, bt, measure, engine);
+    } else {
+      const similarity::SimilarityResult r = similarity::evaluateCombiType(a, bt, measure, engine);
+      value = r.value;
+      if (measure.terms.size() == 1) extra = r.bestOffset;
+    }
+    rowText += formatListValue(value, settings.fieldSeparator, settings.decimalComma);
+    result.values.push_back(value);
+
+    const std::string label = measure.terms.empty() ? std::string() : measure.terms.front().name;
+    const std::string line = "   " + label + " " + core::formatGeneral(value) + " (" +
+                             core::formatGeneral(extra) + ") \n";
+    if (settings.verbosity > 0) err << line;
+    if (settings.threshold > 0 && value >= settings.threshold) {
+      result.hit = true;
+      err << "Found sim>= " << core::formatGeneral(settings.threshold) << " for " << a.name << ':'
+          << bt.name << '\n';
+      if (settings.verbosity == 0) err << line;
+    }
+  }
+  if (settings.verbosity > 0) err << "\n\n";
+  return result;
+}
+
+void writePhraseReport(const std::vector<core::Melody>& melodies1,
+                       const std::vector<core::Melody>* melodies2) {
+  std::ofstream report("phraseInfo.txt", std::ios::binary | std::ios::trunc);
+  if (!report) return;
+  const auto summarise = [&report](const std::vector<core::Melody>& melodies) {
+    for (const core::Melody& melody : melodies) {
+      if (melody.empty()) continue;
+      melody.printMelodySummary(report);
+      for (const core::Melody& phrase : melody.splitPhrases()) phrase.printMelodySummary(report);
+    }
+  };
+  summarise(melodies1);
+  if (melodies2 != nullptr) summarise(*melodies2);
+}
+
+void writeFileList(const std::vector<std::string>& list) {
+  std::ofstream file("filelist.dat", std::ios::binary | std::ios::trunc);
+  if (!file) return;
+  for (std::size_t i = 0; i < list.size(); ++i) file << i << ':' << list[i] << '\n';
+}
+
+}  // namespace suite::tunecmp

@@ -1,0 +1,73 @@
+// The comparison driver of tunecmp: loading, pair enumeration, per-pair
+// computation with progress output, and the run's side files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/melody.h"
+#include "similarity/engine.h"
+#include "similarity/types_file.h"
+#include "tunecmp/cli.h"
+#include "tunecmp/output.h"
+
+namespace suite::tunecmp {
+
+/// The pseudo-random generator of the random selection: values 0..32767
+/// (the linear congruential generator of the C standard's example).
+class RandomGenerator {
+ public:
+  explicit RandomGenerator(std::uint32_t seed) : state_(seed) {}
+  int next() {
+    state_ = state_ * 1103515245u + 12345u;
+    return static_cast<int>((state_ / 65536u) % 32768u);
+  }
+
+ private:
+  std::uint32_t state_;
+};
+
+/// \a n names drawn from \a list without repetition, in the order drawn (the
+/// whole list when n covers it). After a drawing writes a line break to \a out.
+std::vector<std::string> randomSubset(const std::vector<std::string>& list, std::size_t n,
+                                      RandomGenerator& random, std::ostream& out);
+
+/// The pair mode of the settings.
+PairMode pairModeOf(const CompareSettings& settings);
+
+/// Number of comparisons of the mode for lists of \a n1 and \a n2 names.
+std::size_t comparisonCount(PairMode mode, std::size_t n1, std::size_t n2);
+
+/// Calls \a compare(i, j) for every pair of the mode, list 1 in the outer loop.
+void forEachPair(PairMode mode, std::size_t n1, std::size_t n2,
+                 const std::function<void(std::size_t, std::size_t)>& compare);
+
+/// Result of computePair: one value per measure, and whether any value
+/// reached the threshold (always true without a threshold above 0).
+struct PairValues {
+  std::vector<double> values;
+  bool hit = false;
+};
+
+/// Computes every measure for \a a against \a b transposed by \a t semitones,
+/// appending "%1.4f" + separator per value to \a rowText, with the
+/// per-measure progress lines on \a err.
+PairValues computePair(const core::Melody& a, const core::Melody& b,
+                       const std::vector<similarity::CombiType>& measures, int t,
+                       const CompareSettings& settings, std::string& rowText,
+                       similarity::EngineContext& engine, std::ostream& err);
+
+/// Writes the summary of every non-empty melody and of each of its phrases
+/// to "phraseInfo.txt" (replacing it): array 1, then array 2 unless it is
+/// the same array.
+void writePhraseReport(const std::vector<core::Melody>& melodies1,
+                       const std::vector<core::Melody>* melodies2);
+
+/// Writes "filelist.dat" (replacing it): "<index>:<name>" per name of \a list.
+void writeFileList(const std::vector<std::string>& list);
+
+}  // namespace suite::tunecmp
