@@ -86,4 +86,20 @@ class CommandLine {
   std::vector<Recognised> recognised_;
 };
 
+/// True when no row of an option table is empty or uses the positional id,
+/// and no two rows share an id, a short name or a long name.
+constexpr bool optionTableIsConsistent(std::span<const OptionSpec> table) {
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const OptionSpec& o = table[i];
+    if (o.id == CommandLine::kPositional || o.shortName.empty() || o.longName.empty()) {
+      return false;
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      const OptionSpec& p = table[j];
+      if (p.id == o.id || p.shortName == o.shortName || p.longName == o.longName) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace suite::core

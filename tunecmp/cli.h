@@ -65,22 +65,7 @@ inline constexpr std::array<core::OptionSpec, 21> kOptionTable = {{
 }};
 // clang-format on
 
-namespace detail {
-constexpr bool optionTableIsConsistent() {
-  for (std::size_t i = 0; i < kOptionTable.size(); ++i) {
-    const core::OptionSpec& o = kOptionTable[i];
-    if (o.id == core::CommandLine::kPositional || o.shortName.empty() || o.longName.empty()) {
-      return false;
-    }
-    for (std::size_t j = 0; j < i; ++j) {
-      const core::OptionSpec& p = kOptionTable[j];
-      if (p.id == o.id || p.shortName == o.shortName || p.longName == o.longName) return false;
-    }
-  }
-  return true;
-}
-}  // namespace detail
-static_assert(detail::optionTableIsConsistent(), "option ids and names must be unique");
+static_assert(core::optionTableIsConsistent(kOptionTable), "option ids and names must be unique");
 
 /// Settings of one tunecmp run. The verbosity, the decimal mark and the field
 /// separator hold for the whole run; later stages take them from here.
