@@ -131,7 +131,7 @@ bool parseProductSpec(std::string_view spec, CombiTerm& term, std::ostream& err)
     if (factor.empty()) {
       // The product ends at an empty factor. Trailing "*" lose nothing; an
       // empty product or factors after the gap would be dropped silently, so
-      // the spec is refused instead.
+      // the product is refused instead.
       const std::string_view rest =
           end == std::string_view::npos ? std::string_view() : spec.substr(end);
       if (term.factors.empty() || rest.find_first_not_of('*') != std::string_view::npos) {
