@@ -27,6 +27,7 @@ struct EngineScratch {
   NGramWorkspace nGrams;
   FuzzyRhythmWorkspace fuzzyRhythm;
   SpectrumWorkspace spectrum;
+  std::vector<double> wholeSpectrum;  ///< spectrum of the shorter sequence in an alignment
   std::vector<double> transposed;  ///< the second melody's pitches under a shift
   std::vector<double> transposedExpanded;
 };
@@ -66,6 +67,24 @@ SimilarityResult alignAndCompare(std::span<const double> s, std::span<const doub
   if (hasFlag(type.flags, NGrams)) {
     const int n = std::max(type.param, 2);
     return {nGramSimilarity(s, l, type.flags, n, context.scratch().nGrams), 0.0};
+  }
+  if (hasFlag(type.flags, Fourier) && !hasFlag(type.flags, Rhythm)) {
+    // The whole shorter sequence meets every window of the longer one: its
+    // spectrum is computed once, at the first such window.
+    SpectrumWorkspace& workspace = context.scratch().spectrum;
+    std::vector<double>& whole = context.scratch().wholeSpectrum;
+    bool haveWhole = false;
+    return bestAlignment(s, l, skip, [&](std::span<const double> x, std::span<const double> y) {
+      const bool isWhole = x.size() == s.size();
+      if (isWhole && !haveWhole) {
+        magnitudeSpectrum(s, whole, workspace);
+        haveWhole = true;
+      }
+      if (!isWhole) magnitudeSpectrum(x, workspace.spectrumX, workspace);
+      magnitudeSpectrum(y, workspace.spectrumY, workspace);
+      return compareSpectra(isWhole ? whole : workspace.spectrumX, workspace.spectrumY,
+                            type.flags);
+    });
   }
   return bestAlignment(s, l, skip, [&](std::span<const double> x, std::span<const double> y) {
     return scoreWindows(x, y, type.flags, context);

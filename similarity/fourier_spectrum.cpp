@@ -12,25 +12,16 @@ namespace {
 // 2 pi as the transform has always used it (to 15 significant digits).
 constexpr double kTwoPi = 6.28318530717959;
 
-// The exponent angle -2 pi k j / n, evaluated in this order for both the
-// cached and the uncached transform so that they agree bit for bit.
-inline double angle(std::size_t k, std::size_t j, std::size_t n) {
-  return -kTwoPi * static_cast<double>(k) * static_cast<double>(j) / static_cast<double>(n);
-}
-
+// The roots of unity of length n: e^(-2 pi i k j / n) is entry k j mod n, so
+// a transform needs n cosines and sines instead of one pair per (k, j).
 void cacheFactors(std::size_t n, SpectrumWorkspace& workspace) {
   if (workspace.length == n) return;
-  const std::size_t half = n / 2;
-  workspace.cosines.resize(half * n);
-  workspace.sines.resize(half * n);
-  for (std::size_t k = 1; k <= half; ++k) {
-    double* c = workspace.cosines.data() + (k - 1) * n;
-    double* s = workspace.sines.data() + (k - 1) * n;
-    for (std::size_t j = 0; j < n; ++j) {
-      const double a = angle(k, j, n);
-      c[j] = std::cos(a);
-      s[j] = std::sin(a);
-    }
+  workspace.cosines.resize(n);
+  workspace.sines.resize(n);
+  for (std::size_t m = 0; m < n; ++m) {
+    const double a = -kTwoPi * static_cast<double>(m) / static_cast<double>(n);
+    workspace.cosines[m] = std::cos(a);
+    workspace.sines[m] = std::sin(a);
   }
   workspace.length = n;
 }
@@ -65,28 +56,18 @@ void magnitudeSpectrum(std::span<const double> window, std::vector<double>& spec
   const std::size_t half = n / 2;
   spectrum.resize(n < 2 ? 0 : half);
   if (n < 2) return;
-  if (n <= kMaxCachedSpectrumLength) {
-    cacheFactors(n, workspace);
-    for (std::size_t k = 1; k <= half; ++k) {
-      const double* c = workspace.cosines.data() + (k - 1) * n;
-      const double* s = workspace.sines.data() + (k - 1) * n;
-      double re = 0.0;
-      double im = 0.0;
-      for (std::size_t j = 0; j < n; ++j) {
-        re += window[j] * c[j];
-        im += window[j] * s[j];
-      }
-      spectrum[k - 1] = magnitude(re, im, k, half);
-    }
-    return;
-  }
+  cacheFactors(n, workspace);
+  const double* c = workspace.cosines.data();
+  const double* s = workspace.sines.data();
   for (std::size_t k = 1; k <= half; ++k) {
     double re = 0.0;
     double im = 0.0;
+    std::size_t m = 0;  // k j mod n
     for (std::size_t j = 0; j < n; ++j) {
-      const double a = angle(k, j, n);
-      re += window[j] * std::cos(a);
-      im += window[j] * std::sin(a);
+      re += window[j] * c[m];
+      im += window[j] * s[m];
+      m += k;
+      if (m >= n) m -= n;
     }
     spectrum[k - 1] = magnitude(re, im, k, half);
   }
@@ -103,12 +84,17 @@ double fourierSimilarity(std::span<const double> x, std::span<const double> y,
                          std::uint32_t flags, SpectrumWorkspace& workspace) {
   magnitudeSpectrum(x, workspace.spectrumX, workspace);
   magnitudeSpectrum(y, workspace.spectrumY, workspace);
-  if (workspace.spectrumX.empty() && workspace.spectrumY.empty()) {
+  return compareSpectra(workspace.spectrumX, workspace.spectrumY, flags);
+}
+
+double compareSpectra(std::span<const double> spectrumX, std::span<const double> spectrumY,
+                      std::uint32_t flags) {
+  if (spectrumX.empty() && spectrumY.empty()) {
     // No spectrum at all: equal (and nothing to correlate); the interval form
     // has no differences to compare.
     return hasFlag(flags, Intervals) ? 0.0 : 1.0;
   }
-  return compareWindows(workspace.spectrumX, workspace.spectrumY, flags);
+  return compareWindows(spectrumX, spectrumY, flags);
 }
 
 }  // namespace suite::similarity
