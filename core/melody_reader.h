@@ -50,6 +50,6 @@ bool readFileList(std::istream& in, const std::string& fileName, std::vector<std
 /// loops stay short.
 inline constexpr std::uint32_t kMaxNumerator = 4096;
 inline constexpr std::uint32_t kMaxTicksPerBeat = 1u << 24;
-inline constexpr std::int32_t kMaxBarNumber = 100000;
+inline constexpr std::int32_t kMaxBarNumber = 10000;
 
 }  // namespace suite::core

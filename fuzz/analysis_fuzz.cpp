@@ -10,55 +10,13 @@
 #include "analysis/syncopation.h"
 #include "analysis/tonality.h"
 #include "core/melody_reader.h"
+#include "fuzz_melody.h"
 
 namespace {
 
 using suite::core::Melody;
-
-class Bytes {
- public:
-  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool empty() const { return pos_ >= size_; }
-  std::uint32_t next() { return pos_ < size_ ? data_[pos_++] : 0; }
-  std::uint32_t next16() { return next() | (next() << 8); }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
-};
-
-// A melody as other code might build it: any beat, tick, division and
-// flags, bars within the reader's limits, and sequences of unequal length.
-Melody buildMelody(Bytes& in) {
-  Melody m;
-  m.signature.numerator = in.next() % 20;  // 0 included
-  if (in.next() % 4 == 0) m.signature.numerator = 1 + in.next16() % 4096;
-  m.signature.ticksPerBeat = 1 + in.next16();
-  std::int32_t bar = static_cast<std::int32_t>(in.next() % 5) - 2;
-  while (!in.empty() && m.pitches.size() < 400) {
-    m.pitches.push_back(static_cast<std::int8_t>(1 + in.next() % 127));
-    const std::uint32_t step = in.next();
-    bar += step < 200 ? 0 : (step < 250 ? 1 : static_cast<std::int32_t>(step % 7) - 3);
-    if (step == 255) bar += 50000;
-    bar = std::max(-100000, std::min(100000, bar));
-    suite::core::MetricalPosition p;
-    p.bar = bar;
-    p.beat = in.next() % (m.signature.numerator + 2);
-    p.tick = in.next16() % (m.signature.ticksPerBeat + 1);
-    p.beatDivision = static_cast<std::int32_t>(in.next() % 20) - 2;
-    m.timeline.append(p);
-    m.durations.push_back(in.next() % 9);
-    m.phraseFlags.push_back(static_cast<std::int32_t>(in.next() % 4));
-  }
-  const std::uint32_t damage = in.next();
-  if ((damage & 1) != 0 && !m.durations.empty()) m.durations.pop_back();
-  if ((damage & 2) != 0) m.phraseFlags.clear();
-  if ((damage & 4) != 0 && !m.timeline.empty()) m.timeline.positions.pop_back();
-  std::ostream discard(nullptr);
-  m.timeline.cachedTatum = (damage & 8) != 0 ? in.next16() : m.timeline.tatum(m.signature, discard);
-  return m;
-}
+using suite::fuzz::Bytes;
+using suite::fuzz::buildMelody;
 
 void check(bool ok) {
   if (!ok) std::abort();
