@@ -212,14 +212,6 @@ std::vector<int> transpositionCandidates(const core::Melody& a, const core::Melo
   return candidates;
 }
 
-// 1 - edit distance / longer length, as the rawEd rows compute it.
-double editSimilarity(std::span<const double> x, std::span<const double> y,
-                      EditDistanceWorkspace& workspace) {
-  const std::size_t longest = std::max(x.size(), y.size());
-  if (longest == 0) return 1.0;
-  return 1.0 - double(editDistance(x, y, workspace)) / double(longest);
-}
-
 }  // namespace
 
 std::int8_t findBestTransposition(const core::Melody& a, const core::Melody& b,
@@ -252,11 +244,12 @@ std::int8_t findBestTransposition(const core::Melody& a, const core::Melody& b,
   for (int t = candidates.front(); t <= candidates.back(); ++t) {
     if (std::fabs(t + meanGap) > 2.5) continue;
     shift(pitchesB, t, scratch.transposed);
-    const double plain = editSimilarity(pitchesA, scratch.transposed, scratch.editDistance);
+    const double plain = editDistanceSimilarity(pitchesA, scratch.transposed, scratch.editDistance);
     double weighted = kUndefined;
     if (weightedDefined) {
       shift(expandedPitchesB, t, scratch.transposedExpanded);
-      weighted = editSimilarity(expandedPitchesA, scratch.transposedExpanded, scratch.editDistance);
+      weighted = editDistanceSimilarity(expandedPitchesA, scratch.transposedExpanded,
+                                        scratch.editDistance);
     }
     const double score = (weighted + plain) * 0.5;
     if (score > bestScore) {
