@@ -13,6 +13,7 @@
 #include "similarity/ngram.h"
 #include "similarity/representation.h"
 #include "similarity/type_flags.h"
+#include "support/plain_edit_distance.h"
 
 namespace {
 
@@ -76,29 +77,11 @@ void editDistanceFreshWorkspace(benchmark::State& state) {
 }
 BENCHMARK(editDistanceFreshWorkspace)->Arg(50)->Arg(200);
 
-// Baseline: the plain single-row dynamic programme, one cell at a time, with
-// a reused row, to show what the bit-parallel version gains.
-std::size_t rowByRowDistance(std::span<const double> x, std::span<const double> y,
-                             std::vector<std::size_t>& row) {
-  row.resize(y.size() + 1);
-  for (std::size_t j = 0; j <= y.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= x.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= y.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[y.size()];
-}
-
 void editDistanceRowByRowBaseline(benchmark::State& state) {
   const auto x = first(sequences().pitchesA, state.range(0));
   const auto y = first(sequences().pitchesB, state.range(0));
   std::vector<std::size_t> row;
-  for (auto _ : state) benchmark::DoNotOptimize(rowByRowDistance(x, y, row));
+  for (auto _ : state) benchmark::DoNotOptimize(test::plainEditDistance(x, y, row));
 }
 BENCHMARK(editDistanceRowByRowBaseline)->Arg(50)->Arg(200);
 

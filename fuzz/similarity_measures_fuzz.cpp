@@ -15,6 +15,7 @@
 #include "similarity/ngram.h"
 #include "similarity/type_flags.h"
 #include "similarity/window_comparison.h"
+#include "support/plain_edit_distance.h"
 
 namespace {
 
@@ -41,21 +42,6 @@ double valueOf(std::uint8_t b) {
   return double(b % 24) - 12;  // intervals of up to an octave
 }
 
-std::size_t plainDistance(const std::vector<double>& x, const std::vector<double>& y) {
-  std::vector<std::size_t> row(y.size() + 1);
-  for (std::size_t j = 0; j <= y.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= x.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= y.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[y.size()];
-}
-
 bool outside(double v, double lo, double hi) { return v < lo || v > hi; }
 
 }  // namespace
@@ -75,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t d = editDistance(x, y, editWorkspace);
   const std::size_t lo = x.size() > y.size() ? x.size() - y.size() : y.size() - x.size();
   if (d < lo || d > std::max(x.size(), y.size())) std::abort();
-  if (d != editDistance(y, x, editWorkspace) || d != plainDistance(x, y)) std::abort();
+  if (d != editDistance(y, x, editWorkspace) || d != suite::test::plainEditDistance(x, y)) std::abort();
 
   NGramWorkspace ngramWorkspace;
   for (const std::uint32_t method : {SumCommon, CountDistinct, Ukkonen}) {

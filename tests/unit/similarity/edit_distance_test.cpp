@@ -5,24 +5,10 @@
 #include <random>
 
 #include "similarity/edit_distance.h"
+#include "support/plain_edit_distance.h"
 
 namespace suite::similarity {
 namespace {
-
-// The full dynamic-programming table, written independently of the
-// single-row version under test.
-std::size_t referenceDistance(const std::vector<double>& x, const std::vector<double>& y) {
-  std::vector<std::vector<std::size_t>> d(x.size() + 1, std::vector<std::size_t>(y.size() + 1));
-  for (std::size_t i = 0; i <= x.size(); ++i) d[i][0] = i;
-  for (std::size_t j = 0; j <= y.size(); ++j) d[0][j] = j;
-  for (std::size_t i = 1; i <= x.size(); ++i) {
-    for (std::size_t j = 1; j <= y.size(); ++j) {
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
-                          d[i - 1][j - 1] + (x[i - 1] == y[j - 1] ? 0u : 1u)});
-    }
-  }
-  return d[x.size()][y.size()];
-}
 
 TEST(EditDistance, Cases) {
   const struct {
@@ -48,7 +34,7 @@ TEST(EditDistance, Cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(editDistance(c.x, c.y, workspace), c.expected);
     EXPECT_EQ(editDistance(c.x, c.y), c.expected);
-    EXPECT_EQ(referenceDistance(c.x, c.y), c.expected);
+    EXPECT_EQ(test::plainEditDistance(c.x, c.y), c.expected);
   }
 }
 
@@ -83,12 +69,12 @@ TEST(EditDistance, MatchesReferenceWithReusedWorkspace) {
     std::vector<double> y(std::size_t(round % 4 == 0 ? length(random) / 6 : length(random)));
     for (double& v : x) v = draw();
     for (double& v : y) v = draw();
-    const std::size_t expected = referenceDistance(x, y);
+    const std::size_t expected = test::plainEditDistance(x, y);
     EXPECT_EQ(editDistance(x, y, reused), expected);
     EXPECT_EQ(editDistance(y, x, reused), expected);
     EditDistanceWorkspace fresh;
     EXPECT_EQ(editDistance(x, y, fresh), expected);
-    EXPECT_EQ(editDistance(x, x, reused), referenceDistance(x, x));
+    EXPECT_EQ(editDistance(x, x, reused), test::plainEditDistance(x, x));
     const double s = editDistanceSimilarity(x, y, reused);
     EXPECT_GE(s, 0.0);
     EXPECT_LE(s, 1.0);
