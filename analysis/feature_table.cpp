@@ -4,14 +4,14 @@
 #include <fstream>
 #include <system_error>
 
-#include "core/line_reader.h"
-#include "core/text_parse.h"
+#include "text/line_reader.h"
+#include "text/text_parse.h"
 
 namespace suite::analysis {
 
 int findFeature(std::string_view name) {
   for (std::size_t i = 0; i < featureTable.size(); ++i) {
-    if (core::namesEqualIgnoreCase(name, featureTable[i].name)) return static_cast<int>(i);
+    if (text::namesEqualIgnoreCase(name, featureTable[i].name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -21,7 +21,7 @@ bool parseFeatureList(std::string_view text, FeatureSelection& selection) {
   const char separator = text.find(';') != std::string_view::npos ? ';' : ',';
   // fieldOf numbers fields from 1; the text has at most size() + 1 of them.
   for (int n = 1; static_cast<std::size_t>(n) <= text.size() + 1; ++n) {
-    const std::string_view field = core::fieldOf(text, n, separator);
+    const std::string_view field = text::fieldOf(text, n, separator);
     if (field.empty()) break;
     const int row = findFeature(field);
     if (row >= 0) selection.push_back(&featureTable[static_cast<std::size_t>(row)]);
@@ -32,12 +32,12 @@ bool parseFeatureList(std::string_view text, FeatureSelection& selection) {
 bool readFeatureFile(std::istream& in, const std::string& fileName, FeatureSelection& selection,
                      std::ostream& err) {
   selection.clear();
-  core::LineReader lines(in);
+  text::LineReader lines(in);
   std::string line;
   while (lines.next(line)) {
     // A line break may be "\n" or, in a file written on Windows, "\r\n".
     if (line.front() == ';' || line.front() == '\n' || line.front() == '\r') continue;
-    const std::string_view name = core::trimTrailingSpace(line);
+    const std::string_view name = text::trimTrailingSpace(line);
     const int row = findFeature(name);
     if (row < 0) {
       err << "Skipping unrecognized feature \"" << name << "\"\n";

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/text_format.h"
+#include "text/text_format.h"
 
 namespace suite::analysis {
 namespace {
@@ -25,7 +25,7 @@ void printSorted(const std::vector<double>& values, std::ostream& out) {
   for (const auto& [tonic, value] : sorted) {
     std::string name = kPitchClassNames[tonic];
     name.resize(std::max<std::size_t>(name.size(), 2), ' ');
-    std::string number = core::formatFixed(value, 2);
+    std::string number = text::formatFixed(value, 2);
     if (number.size() < 5) number.insert(0, 5 - number.size(), ' ');
     out << name << ": " << number << '|';
   }
@@ -134,11 +134,11 @@ int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, bool p
       const int idx = profileIndex(pc, t);
       *out << "Tone: " << int{p} << " Pitchclass: " << kPitchClassNames[pc]
            << " tonIdx = " << idx << '\n'
-           << "---> Val(maj)= " << core::formatGeneral(kMajorKeyProfile[idx])
-           << " Val(min) =" << core::formatGeneral(kMinorKeyProfile[idx]) << '\n';
+           << "---> Val(maj)= " << text::formatGeneral(kMajorKeyProfile[idx])
+           << " Val(min) =" << text::formatGeneral(kMinorKeyProfile[idx]) << '\n';
     }
-    *out << "Sum " << name << "(maj) = " << core::formatGeneral(keySums[t]) << " sum " << name
-         << "(min) = " << core::formatGeneral(keySums[12 + t]) << '\n';
+    *out << "Sum " << name << "(maj) = " << text::formatGeneral(keySums[t]) << " sum " << name
+         << "(min) = " << text::formatGeneral(keySums[12 + t]) << '\n';
   }
   const char* mode = key < 12 ? " major" : " minor";
   if (bar < 0) {
@@ -169,7 +169,7 @@ std::vector<double> tonalityVector(const BarIndex& index, int bar, int mode, boo
   }
   if (print && out != nullptr) {
     *out << "Tonality vector:\n";
-    for (const double v : values) *out << core::formatGeneral(v) << ' ';
+    for (const double v : values) *out << text::formatGeneral(v) << ' ';
     *out << '\n';
     printSorted(values, *out);
   }

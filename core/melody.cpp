@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <numeric>
 
-#include "core/text_format.h"
+#include "text/text_format.h"
 
 namespace suite::core {
 namespace {
+
+using text::formatGeneral;
+
 
 // Longest note that expandToTatums expands in full, and that printNotes shows.
 constexpr std::uint32_t kMaxExpandedTatums = 128;

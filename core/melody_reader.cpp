@@ -6,11 +6,19 @@
 #include <new>
 #include <optional>
 
-#include "core/line_reader.h"
-#include "core/text_parse.h"
+#include "text/line_reader.h"
+#include "text/text_parse.h"
 
 namespace suite::core {
 namespace {
+
+using text::chompLine;
+using text::fieldOf;
+using text::LineReader;
+using text::parseDoubleLenient;
+using text::parseIntLenient;
+using text::trimTrailingSpace;
+
 
 struct Header {
   Signature signature;

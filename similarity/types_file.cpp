@@ -4,8 +4,8 @@
 #include <fstream>
 #include <utility>
 
-#include "core/line_reader.h"
-#include "core/text_parse.h"
+#include "text/line_reader.h"
+#include "text/text_parse.h"
 
 namespace suite::similarity {
 namespace {
@@ -67,7 +67,7 @@ bool parseSingleType(std::string_view token, CombiType& type, std::ostream& err)
 // "combi[:name] spec weight spec weight ...": one term per (spec, weight) pair.
 bool parseCombiType(std::string_view token, const std::vector<std::string_view>& fields,
                     int verbosity, CombiType& type, std::ostream& err) {
-  std::string_view name = core::fieldOf(token, 2, ':');
+  std::string_view name = text::fieldOf(token, 2, ':');
   if (name.empty()) name = "combi";
   type.name = name;
   type.displayName = name;
@@ -83,7 +83,7 @@ bool parseCombiType(std::string_view token, const std::vector<std::string_view>&
     CombiTerm term;
     if (!parseProductSpec(spec, term, err)) return false;
     if (verbosity > 0) err << spec << " with weight: " << weightText << '\n';
-    term.weight = core::parseDoubleLenient(weightText);
+    term.weight = text::parseDoubleLenient(weightText);
     term.name = name;
     type.terms.push_back(std::move(term));
   }
@@ -98,7 +98,7 @@ bool parseCombiType(std::string_view token, const std::vector<std::string_view>&
 
 int findSimilarityType(std::string_view name) {
   for (std::size_t i = 0; i < typeTable.size(); ++i) {
-    if (core::namesEqualIgnoreCase(typeTable[i].name, name)) return static_cast<int>(i);
+    if (text::namesEqualIgnoreCase(typeTable[i].name, name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -177,11 +177,11 @@ bool loadTypesFile(std::istream& in, const std::string& path, std::string_view s
                    int verbosity, SelectedMeasures& selected, std::ostream& err) {
   selected = SelectedMeasures{};
   selected.header = headerStart(separator);
-  core::LineReader lines(in);
+  text::LineReader lines(in);
   std::string line;
   while (lines.next(line)) {
     if (line.front() == ';' || line.front() == '\n') continue;
-    const std::string_view text = core::trimTrailingSpace(line);
+    const std::string_view text = text::trimTrailingSpace(line);
     // A line of blanks or a bare "\r\n" is as empty as a bare "\n".
     if (text.empty()) continue;
     CombiType type;

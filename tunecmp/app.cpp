@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "core/melody_reader.h"
-#include "core/text_format.h"
+#include "text/text_format.h"
 #include "similarity/engine.h"
 #include "similarity/gauss_rhythm.h"
 #include "similarity/types_file.h"
@@ -76,7 +76,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   std::vector<core::Melody> ownMelodies2;
   if (!settings.sameList) ownMelodies2 = loadMelodies(reader, list2, settings.quantLevel);
   const std::vector<core::Melody>& melodies2 = settings.sameList ? melodies1 : ownMelodies2;
-  err << "Reading files completed in " << core::formatGeneral(elapsed(start)) << " ms\n";
+  err << "Reading files completed in " << text::formatGeneral(elapsed(start)) << " ms\n";
 
   if (settings.verbosity > 0) err << kBanner << "\n\n";
   const PairMode mode = pairModeOf(settings);
@@ -118,7 +118,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       const double searchStart = environment.processorMilliseconds();
       t = similarity::findBestTransposition(a, b, engine);
       if (settings.verbosity >= 2) {
-        err << "Best transposition found in " << core::formatGeneral(elapsed(searchStart))
+        err << "Best transposition found in " << text::formatGeneral(elapsed(searchStart))
             << " ms\n"
             << "Best transposition: " << t << " semitones of " << list2[j] << '\n';
       }
@@ -127,7 +127,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const double computeStart = environment.processorMilliseconds();
     PairValues pair = computePair(a, b, measures, t, settings, rowText, engine, err);
     if (settings.verbosity >= 2) {
-      err << "Similarity computation completed in " << core::formatGeneral(elapsed(computeStart))
+      err << "Similarity computation completed in " << text::formatGeneral(elapsed(computeStart))
           << " ms\n";
     }
     table.push_back({i, j, std::move(pair.values)});
@@ -146,7 +146,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     writeMatrixFiles(base, source, measures, settings.fieldSeparator, err);
   }
   if (settings.writeFileList) writeFileList(list1);
-  err << count << " comparings completed in " << core::formatGeneral(elapsed(start) * 0.001)
+  err << count << " comparings completed in " << text::formatGeneral(elapsed(start) * 0.001)
       << " s\n";
   return 0;
 }

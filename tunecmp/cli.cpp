@@ -36,7 +36,7 @@ constexpr std::string_view kUsageText =
 // A mode's file list: the list file named by the option's k-th argument.
 enum class ListRead { Ok, Missing, Unreadable };
 
-ListRead readListArg(const core::CommandLine& cl, int id, std::size_t k,
+ListRead readListArg(const text::CommandLine& cl, int id, std::size_t k,
                      std::vector<std::string>& list, std::ostream& err) {
   const std::optional<std::string> name = cl.stringArg(id, k);
   if (!name) return ListRead::Missing;
@@ -53,7 +53,7 @@ void printUsage(std::string_view message, std::ostream& err) {
 std::optional<int> readSettings(const std::vector<std::string>& args, CompareSettings& settings,
                                 std::ostream& out, std::ostream& err) {
   using namespace option;
-  const core::CommandLine cl(args, kOptionTable);
+  const text::CommandLine cl(args, kOptionTable);
   const auto fail = [&err](std::string_view message) {
     printUsage(message, err);
     return std::optional<int>(-1);
@@ -179,7 +179,7 @@ std::optional<int> readSettings(const std::vector<std::string>& args, CompareSet
     list2.assign(1, *second);
   }
 
-  const std::size_t positionalCount = cl.argCount(core::CommandLine::kPositional);
+  const std::size_t positionalCount = cl.argCount(text::CommandLine::kPositional);
   const bool modeOption = cl.has(kQueryFile) || cl.has(kOneFile) || cl.has(kAllFile) ||
                           cl.has(kFileFile) || cl.has(kNext) || cl.has(kQueriesFile);
   if (positionalCount == 3) {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/command_line.h"
+#include "text/command_line.h"
 
 namespace suite::tunecmp {
 
@@ -40,7 +40,7 @@ inline constexpr int kNoTranspose = 27;
 }  // namespace option
 
 // clang-format off
-inline constexpr std::array<core::OptionSpec, 21> kOptionTable = {{
+inline constexpr std::array<text::OptionSpec, 21> kOptionTable = {{
     {option::kAllFile,        "f",  "all-file",        1},  // all pairs of a file list
     {option::kNext,           "f1", "next",            1},  // each listed file with the next
     {option::kOneFile,        "F",  "one-file",        2},  // file list against one file
@@ -65,7 +65,7 @@ inline constexpr std::array<core::OptionSpec, 21> kOptionTable = {{
 }};
 // clang-format on
 
-static_assert(core::optionTableIsConsistent(kOptionTable), "option ids and names must be unique");
+static_assert(text::optionTableIsConsistent(kOptionTable), "option ids and names must be unique");
 
 /// Settings of one tunecmp run. The verbosity, the decimal mark and the field
 /// separator hold for the whole run; later stages take them from here.

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "core/text_format.h"
+#include "text/text_format.h"
 
 namespace suite::tunecmp {
 
@@ -81,12 +81,12 @@ PairValues computePair(const core::Melody& a, const core::Melody& b,
     result.values.push_back(value);
 
     const std::string label = measure.terms.empty() ? std::string() : measure.terms.front().name;
-    const std::string line = "   " + label + " " + core::formatGeneral(value) + " (" +
-                             core::formatGeneral(extra) + ") \n";
+    const std::string line = "   " + label + " " + text::formatGeneral(value) + " (" +
+                             text::formatGeneral(extra) + ") \n";
     if (settings.verbosity > 0) err << line;
     if (settings.threshold > 0 && value >= settings.threshold) {
       result.hit = true;
-      err << "Found sim>= " << core::formatGeneral(settings.threshold) << " for " << a.name << ':'
+      err << "Found sim>= " << text::formatGeneral(settings.threshold) << " for " << a.name << ':'
           << bt.name << '\n';
       if (settings.verbosity == 0) err << line;
     }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "core/text_format.h"
+#include "text/text_format.h"
 
 namespace suite::tunecmp {
 namespace {
@@ -42,9 +42,9 @@ bool writeResultLine(const std::string& fileName, std::string_view text, WriteMo
 }
 
 std::string formatListValue(double value, std::string_view separator, bool decimalComma) {
-  std::string piece = core::formatFixed(value, 4);
+  std::string piece = text::formatFixed(value, 4);
   piece += separator;
-  return decimalComma ? core::withDecimalComma(std::move(piece)) : piece;
+  return decimalComma ? text::withDecimalComma(std::move(piece)) : piece;
 }
 
 std::string stemOf(std::string_view name) {
@@ -106,7 +106,7 @@ bool writeMatrixFile(const std::string& fileName, const ResultSource& source, st
         value = r->values[k];
       }
       line += sep;
-      line += core::formatFixed(value, 3);
+      line += text::formatFixed(value, 3);
     }
     line += '\n';
     written = put(f.get(), line);
@@ -160,7 +160,7 @@ void writeQueryReport(const std::string& resultFile, const ResultSource& source,
     std::string block = "Query " + source.list2[j] + "  using '" + measure + "'\n";
     for (std::size_t r = 0; r < ranking.size(); ++r) {
       block += std::to_string(r + 1) + ". " + source.list1[ranking[r].first] + " (" +
-               core::formatGeneral(ranking[r].second) + ")\n";
+               text::formatGeneral(ranking[r].second) + ")\n";
     }
     const bool failed = file ? !put(file.get(), block) || std::ferror(file.get()) != 0
                              : !(out << block);

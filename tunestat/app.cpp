@@ -5,7 +5,7 @@
 
 #include "analysis/tonality.h"
 #include "core/melody_reader.h"
-#include "core/text_format.h"
+#include "text/text_format.h"
 #include "tunestat/cli.h"
 #include "tunestat/output_formats.h"
 
@@ -35,7 +35,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             : runTransformMode(settings.features, settings.files, settings.output, out, err);
     // Whole milliseconds, as the processor clock counts them.
     const auto elapsed = static_cast<long long>(clock() - start);
-    err << "Task completed in " << core::formatGeneral(static_cast<double>(elapsed) * 0.001)
+    err << "Task completed in " << text::formatGeneral(static_cast<double>(elapsed) * 0.001)
         << " s\n";
     return ok ? 0 : 1;
   } catch (const std::bad_alloc&) {

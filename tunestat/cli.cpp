@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "core/melody_reader.h"
-#include "core/text_parse.h"
+#include "text/text_parse.h"
 
 namespace suite::tunestat {
 namespace {
@@ -51,7 +51,7 @@ void printUsage(std::string_view message, std::ostream& err) {
 std::optional<int> readSettings(const std::vector<std::string>& args, StatSettings& settings,
                                 std::ostream& out, std::ostream& err) {
   using namespace option;
-  const core::CommandLine cl(args, kOptionTable);
+  const text::CommandLine cl(args, kOptionTable);
   const auto fail = [&err](std::string_view message) {
     printUsage(message, err);
     return std::optional<int>(-1);
@@ -77,7 +77,7 @@ std::optional<int> readSettings(const std::vector<std::string>& args, StatSettin
   if (cl.has(kQuant)) {
     const std::optional<std::string> level = cl.stringArg(kQuant, 0);
     if (!level || !startsWithInteger(*level)) return fail("Quantization parameter missing.");
-    output.quantLevel = core::parseIntLenient(*level);
+    output.quantLevel = text::parseIntLenient(*level);
     // The quantisation grid needs at least one point per beat.
     if (output.quantLevel < 1) return fail("Quantization level must be at least 1");
   }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "analysis/feature_table.h"
-#include "core/command_line.h"
+#include "text/command_line.h"
 #include "tunestat/output_formats.h"
 
 namespace suite::tunestat {
@@ -34,7 +34,7 @@ inline constexpr int kQuant = 24;
 
 // -t takes no argument word of its own: the word after it names the file.
 // clang-format off
-inline constexpr std::array<core::OptionSpec, 12> kOptionTable = {{
+inline constexpr std::array<text::OptionSpec, 12> kOptionTable = {{
     {option::kList,        "l", "list",        1},  // file list, or one melody file
     {option::kFeatures,    "f", "features",    1},  // feature names or a features file
     {option::kMode,        "m", "mode",        1},  // 'f'eature or 't'ransform
@@ -50,7 +50,7 @@ inline constexpr std::array<core::OptionSpec, 12> kOptionTable = {{
 }};
 // clang-format on
 
-static_assert(core::optionTableIsConsistent(kOptionTable), "option ids and names must be unique");
+static_assert(text::optionTableIsConsistent(kOptionTable), "option ids and names must be unique");
 
 enum class Mode { Feature = 1, Transform = 2 };
 

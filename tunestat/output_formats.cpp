@@ -6,7 +6,7 @@
 
 #include "analysis/features.h"
 #include "core/melody_reader.h"
-#include "core/text_format.h"
+#include "text/text_format.h"
 
 namespace suite::tunestat {
 namespace {
@@ -43,8 +43,8 @@ RowFormat rowFormat(OutputFormat format, DecimalMark runMark, bool transform) {
 
 std::string formatValue(double value, const RowFormat& format) {
   if (std::isnan(value)) return std::string(format.notANumber);
-  std::string text = core::formatGeneral(value);
-  return format.decimalMark == DecimalMark::Comma ? core::withDecimalComma(std::move(text)) : text;
+  std::string text = text::formatGeneral(value);
+  return format.decimalMark == DecimalMark::Comma ? text::withDecimalComma(std::move(text)) : text;
 }
 
 std::string formatRow(const RowFormat& format, std::span<const double> values,

@@ -5,7 +5,7 @@
 #include <istream>
 #include <string>
 
-namespace suite::core {
+namespace suite::text {
 
 /// Reads text in lines of at most kMaxLineLength characters, keeping the line
 /// feed that ends a line (as C's fgets with a 1024-byte buffer does). A longer
@@ -34,4 +34,4 @@ class LineReader {
 /// carriage return.
 std::string_view chompLine(std::string_view line);
 
-}  // namespace suite::core
+}  // namespace suite::text

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace suite::core {
+namespace suite::text {
 
 /// One row of a program's option table. An option is written "-" + shortName
 /// or "--" + longName and takes the argCount words that follow it.
@@ -102,4 +102,4 @@ constexpr bool optionTableIsConsistent(std::span<const OptionSpec> table) {
   return true;
 }
 
-}  // namespace suite::core
+}  // namespace suite::text

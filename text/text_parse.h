@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace suite::core {
+namespace suite::text {
 
 /// Reads an integer the way C's atoi does: leading white space skipped, an
 /// optional sign, then decimal digits up to the first non-digit. Text without
@@ -30,4 +30,4 @@ std::string_view trimTrailingSpace(std::string_view text);
 /// other characters (blanks included) must match exactly.
 bool namesEqualIgnoreCase(std::string_view a, std::string_view b);
 
-}  // namespace suite::core
+}  // namespace suite::text

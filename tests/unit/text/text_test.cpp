@@ -7,11 +7,11 @@
 #include <random>
 #include <sstream>
 
-#include "core/line_reader.h"
-#include "core/text_format.h"
-#include "core/text_parse.h"
+#include "text/line_reader.h"
+#include "text/text_format.h"
+#include "text/text_parse.h"
 
-namespace suite::core {
+namespace suite::text {
 namespace {
 
 TEST(TextParse, IntegersReadLikeAtoiButSaturate) {
@@ -157,4 +157,4 @@ TEST(LineReader, ChompRemovesOneLineEnd) {
 }
 
 }  // namespace
-}  // namespace suite::core
+}  // namespace suite::text

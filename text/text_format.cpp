@@ -1,10 +1,10 @@
-#include "core/text_format.h"
+#include "text/text_format.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 
-namespace suite::core {
+namespace suite::text {
 namespace {
 
 // printf spells the special values "inf", "-inf", "nan" and "-nan"; to_chars
@@ -49,4 +49,4 @@ std::string withDecimalComma(std::string text) {
   return text;
 }
 
-}  // namespace suite::core
+}  // namespace suite::text

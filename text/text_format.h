@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace suite::core {
+namespace suite::text {
 
 /// A double in the default notation of a text stream (printf "%.<precision>g"):
 /// 61.6, 4, 1e+06, 1.33333, -nan, inf.
@@ -18,4 +18,4 @@ std::string formatFixed(double value, int decimals);
 /// \a text with every "." replaced by ",".
 std::string withDecimalComma(std::string text);
 
-}  // namespace suite::core
+}  // namespace suite::text

@@ -1,11 +1,11 @@
-#include "core/text_parse.h"
+#include "text/text_parse.h"
 
 #include <cctype>
 #include <charconv>
 #include <limits>
 #include <system_error>
 
-namespace suite::core {
+namespace suite::text {
 namespace {
 
 bool isSpace(char c) {
@@ -97,4 +97,4 @@ bool namesEqualIgnoreCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace suite::core
+}  // namespace suite::text

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <array>
 
-#include "core/command_line.h"
+#include "text/command_line.h"
 
-namespace suite::core {
+namespace suite::text {
 namespace {
 
 constexpr int kAlpha = 1;
@@ -125,4 +125,4 @@ TEST(CommandLine, IndexOfTheOptionWord) {
 }
 
 }  // namespace
-}  // namespace suite::core
+}  // namespace suite::text

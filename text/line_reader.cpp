@@ -1,8 +1,8 @@
-#include "core/line_reader.h"
+#include "text/line_reader.h"
 
 #include <string_view>
 
-namespace suite::core {
+namespace suite::text {
 
 bool LineReader::next(std::string& line) {
   line.clear();
@@ -32,4 +32,4 @@ std::string_view chompLine(std::string_view line) {
   return line;
 }
 
-}  // namespace suite::core
+}  // namespace suite::text

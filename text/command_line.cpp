@@ -1,10 +1,10 @@
-#include "core/command_line.h"
+#include "text/command_line.h"
 
 #include <algorithm>
 
-#include "core/text_parse.h"
+#include "text/text_parse.h"
 
-namespace suite::core {
+namespace suite::text {
 namespace {
 
 // Index of the first word from index 1 equal to \a prefix + \a name, or 0.
@@ -97,4 +97,4 @@ std::optional<std::size_t> CommandLine::indexOf(int id) const {
   return r->index;
 }
 
-}  // namespace suite::core
+}  // namespace suite::text
