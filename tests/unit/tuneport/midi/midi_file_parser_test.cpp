@@ -264,6 +264,8 @@ TEST(MidiFileParser, DamagedFilesFailCleanly) {
        {"Error looking for chunk type"}, 1},
       {"fewer tracks than announced", "\"MThd\" 00000006 0001 0003 0060 \"MTrk\" [ 00 FF 2F 00 ]",
        {"Unexpected Stream Error", "Error looking for chunk type"}, 1},
+      {"track cut after a status byte", "\"MThd\" 00000006 0000 0001 0060 \"MTrk\" 00000008 00 C0",
+       {"Unexpected Stream Error"}, 1},
       {"track cut inside a note", "\"MThd\" 00000006 0000 0001 0060 \"MTrk\" 00000008 00 90 3C",
        {"Unexpected Stream Error"}, 1},
       {"track length without bytes", "\"MThd\" 00000006 0000 0001 0060 \"MTrk\" FFFFFFFF",
@@ -287,9 +289,11 @@ TEST(MidiFileParser, DamagedFilesFailCleanly) {
     for (const std::string& line : p.lines) {
       started += line.rfind("trackStart", 0) == 0;
       ended += line.rfind("trackEnd", 0) == 0;
-      // Nothing half-read reaches the handler.
-      EXPECT_EQ(line.rfind("text", 0), std::string::npos) << line;
-      EXPECT_EQ(line.rfind("sysEx", 0), std::string::npos) << line;
+      // Nothing half-read reaches the handler; the only complete events of
+      // these files are ends of tracks.
+      const bool expected = line.rfind("header", 0) == 0 || line.rfind("track", 0) == 0 ||
+                            line.rfind("error", 0) == 0 || line.rfind("endOfTrack", 0) == 0;
+      EXPECT_TRUE(expected) << line;
     }
     EXPECT_EQ(started, c.tracksStarted);
     EXPECT_EQ(ended, c.tracksStarted);
