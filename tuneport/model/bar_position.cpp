@@ -21,7 +21,9 @@ BarPosition BarPosition::start(std::int32_t bar, std::int32_t numerator,
 }
 
 void BarPosition::advance(std::int64_t ticks) {
-  std::int64_t t = saturatingAdd(tick, ticks);
+  // Far inside the 64-bit range, so that carrying cannot overflow.
+  constexpr std::int64_t kLimit = std::int64_t{1} << 62;
+  std::int64_t t = tick + std::clamp(ticks, -kLimit, kLimit);
   if (ticksPerBeat < 1 || numerator < 1) {
     tick = clampToInt32(t);
     return;
