@@ -140,10 +140,13 @@ bool allIn(const Series& s, std::initializer_list<double> allowed) {
 
 void checkDerived(const ConverterMelody& m) {
   const std::size_t n = m.size();
+  check(m.onsetsMs().size() == n && m.pitches().size() == n);
   check(m.onsetTicks().size() == n);
   check(m.durationTicks().size() == n);
   check(m.interOnsetTicks().size() == n);
   check(m.positions().size() == n);
+  if (n <= 40)
+    for (const NoteEvent& e : m.notes) check(!e.position.toString().empty());
   const std::vector<std::int32_t> units = m.durationUnits();
   check(units.size() == n);
   for (const std::int32_t u : units) check(u >= 1);
@@ -239,6 +242,23 @@ void checkGrouping(Bytes& in) {
   check(allIn(marks, {0.0, 1.0}));
 }
 
+// A position with any fields moved by any amount: with a resolution and a
+// signature the tick ends inside the beat, and a snap keeps it there.
+void checkPosition(Bytes& in) {
+  BarPosition p = BarPosition::start(in.int32(), pickInt(in, {0, 1, 4, -1, kIntMax}, 12), 4,
+                                     pickInt(in, {0, 1, 96, 98, 100, -1, kIntMax}, 1000), 1.0);
+  p.beat = pickInt(in, {-1, 0, 1, kIntMax, kIntMin}, 12);
+  p.tick = pickInt(in, {-1, 0, kIntMax, kIntMin}, 1000);
+  const std::uint64_t bits = (std::uint64_t{in.next32()} << 32) | in.next32();
+  std::int64_t ticks;
+  std::memcpy(&ticks, &bits, sizeof ticks);
+  p.advance(ticks);
+  if (p.ticksPerBeat < 1 || p.numerator < 1) return;
+  check(p.tick >= 0 && p.tick < p.ticksPerBeat);
+  p.snap(pickInt(in, {0, 24, 2, -3, kIntMax, kIntMin}, 64));
+  check(p.tick >= 0 && p.tick < p.ticksPerBeat);
+}
+
 void checkCounter(Bytes& in) {
   suite::tuneport::model::MetricCounter c(pickReal(in, {500.0, -1.0, 1e300}, 2000.0),
                                           pickInt(in, {0, 4, -1, kIntMax}, 12),
@@ -258,6 +278,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (mode % 8 == 0) {
     checkGrouping(in);
     checkCounter(in);
+    checkPosition(in);
     return 0;
   }
   std::int32_t level = 0;
@@ -270,6 +291,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkDerived(m);
   checkSegmenters(m);
   checkQuantised(m, level);
+  if (mode % 16 == 1) {
+    using namespace suite::tuneport::segmentation;
+    Series out;
+    PlainLBDM none(nullptr);
+    none.compute(out);
+    none.boundaries(out);
+    check(out.empty() && none.errorText() == "Invalid melody object");
+  }
 
   ConverterMelody q = m;
   q.quantise(level);

@@ -65,7 +65,8 @@ struct ConverterMelody {
   /// floor(ms * ticksPerMs() + 0.5), saturated to the 32-bit range (NaN: 0).
   std::int32_t ticksFromMs(double ms) const;
 
-  // Derived sequences, one entry per note.
+  // Derived sequences, one entry per note; the single-note forms take an
+  // index below size().
   std::vector<double> onsetsMs() const;
   std::vector<double> durationsMs() const;
   std::vector<std::int32_t> pitches() const;
