@@ -36,8 +36,8 @@ void BarPosition::advance(std::int64_t ticks) {
     b = saturatingAdd(b, beatCarry);
   }
   tick = static_cast<std::int32_t>(t);
-  // Moving back may borrow from the bar; a beat that was below 1 before the
-  // move is not repaired (it was never a counted position).
+  // A move back may borrow from the bar; a beat below 1 that no move back
+  // produced (never a counted position) is left as it is.
   if (b > numerator || (beatCarry < 0 && b < 1)) {
     const std::int64_t barCarry = floorDiv(b - 1, numerator);
     bar = clampToInt32(saturatingAdd(bar, barCarry));

@@ -27,8 +27,8 @@ struct BarPosition {
   bool available() const { return bar != -1 && beat != -1 && tick != -1; }
 
   /// Moves the position by \a ticks (negative moves back), carrying into
-  /// beats and bars so that tick stays in 0..ticksPerBeat-1 and beat in
-  /// 1..numerator. A position without a usable resolution or signature
+  /// beats and bars so that tick stays in 0..ticksPerBeat-1 and a beat in
+  /// 1..numerator stays there. A position without a usable resolution or signature
   /// (ticksPerBeat or numerator below 1) only adds to its tick. The bar
   /// saturates at the 32-bit limits.
   void advance(std::int64_t ticks);
