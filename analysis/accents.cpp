@@ -45,7 +45,7 @@ constexpr std::array<double, 32> kLinearCoefficients = [] {
 // 1 down, 2 up).
 constexpr std::array<double, 9> kThomassenTable = {0, 0, 0, 1, 0.5, 0.71, 1, 0.83, 0.33};
 
-int direction(int from, int to) { return from == to ? 0 : (to < from ? 1 : 2); }
+std::size_t direction(int from, int to) { return from == to ? 0 : (to < from ? 1 : 2); }
 
 // Contour point indices of every phrase (from note 0 and from each note with
 // the phrase-start bit), in note order, relative to the whole melody.
@@ -305,9 +305,9 @@ std::vector<double> thomassenAccents(const core::Melody& melody, bool thresholde
 
   std::vector<double> values(n, 0.0);
   for (std::size_t j = 0; j < n; ++j) {
-    const int a = direction(padded[j], padded[j + 1]);
-    const int b = direction(padded[j + 1], padded[j + 2]);
-    const int c = direction(padded[j + 2], padded[j + 3]);
+    const std::size_t a = direction(padded[j], padded[j + 1]);
+    const std::size_t b = direction(padded[j + 1], padded[j + 2]);
+    const std::size_t c = direction(padded[j + 2], padded[j + 3]);
     double v = 0.0;
     if (a != 0 || b != 0) v = (1.0 - kThomassenTable[3 * a + b]) * kThomassenTable[3 * b + c];
     values[j] = thresholded ? (v >= kThomassenThreshold ? 1.0 : 0.0) : v;

@@ -13,13 +13,16 @@ namespace {
 using core::kPitchClassNames;
 using core::pitchClass;
 
+// Pitch class 0..11 of a pitch, as an index.
+std::size_t pitchClassIndex(int pitch) { return static_cast<std::size_t>(pitchClass(pitch)); }
+
 // Profile index of pitch class pc against tonic t: semitones above the tonic.
-int profileIndex(int pc, int tonic) { return ((pc - tonic) % 12 + 12) % 12; }
+std::size_t profileIndex(std::size_t pc, std::size_t tonic) { return (pc + 12 - tonic) % 12; }
 
 // Writes "Sorted: " and "%-2s: %5.2f|" per tonic, in descending order of value.
 void printSorted(const std::vector<double>& values, std::ostream& out) {
-  std::array<std::pair<int, double>, 12> sorted;
-  for (int t = 0; t < 12; ++t) sorted[t] = {t, values[t]};
+  std::array<std::pair<std::size_t, double>, 12> sorted;
+  for (std::size_t t = 0; t < 12; ++t) sorted[t] = {t, values[t]};
   std::stable_sort(sorted.begin(), sorted.end(),
                    [](const auto& a, const auto& b) { return a.second > b.second; });
   out << "Sorted: ";
@@ -88,15 +91,15 @@ int findKey(std::span<const std::int8_t> pitches, std::vector<double>& keySums) 
   if (pitches.empty()) return kNoKey;
   keySums.assign(24, 0.0);
   for (const std::int8_t p : pitches) {
-    const int pc = pitchClass(p);
-    for (int t = 0; t < 12; ++t) {
+    const std::size_t pc = pitchClassIndex(p);
+    for (std::size_t t = 0; t < 12; ++t) {
       keySums[t] += kMajorKeyProfile[profileIndex(pc, t)];
       keySums[12 + t] += kMinorKeyProfile[profileIndex(pc, t)];
     }
   }
   double best = 0.0;
-  int key = 0;
-  for (int t = 0; t < 12; ++t) {
+  std::size_t key = 0;
+  for (std::size_t t = 0; t < 12; ++t) {
     if (keySums[t] > best) {
       best = keySums[t];
       key = t;
@@ -106,7 +109,7 @@ int findKey(std::span<const std::int8_t> pitches, std::vector<double>& keySums) 
       key = 12 + t;
     }
   }
-  return key;
+  return static_cast<int>(key);
 }
 
 int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, std::ostream* trace) {
@@ -127,19 +130,19 @@ int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, std::o
   out << '\n';
 
   const int key = findKey(pitches, keySums);
-  for (int t = 0; t < 12; ++t) {
+  for (std::size_t t = 0; t < 12; ++t) {
     const char* name = kPitchClassNames[t];
     out << "Testing Root: " << name << '\n';
     for (const std::int8_t p : pitches) {
-      const int pc = pitchClass(p);
-      const int idx = profileIndex(pc, t);
+      const std::size_t pc = pitchClassIndex(p);
+      const std::size_t idx = profileIndex(pc, t);
       out << "Tone: " << int{p} << " Pitchclass: " << kPitchClassNames[pc]
-           << " tonIdx = " << idx << '\n'
-           << "---> Val(maj)= " << text::formatGeneral(kMajorKeyProfile[idx])
-           << " Val(min) =" << text::formatGeneral(kMinorKeyProfile[idx]) << '\n';
+          << " tonIdx = " << idx << '\n'
+          << "---> Val(maj)= " << text::formatGeneral(kMajorKeyProfile[idx])
+          << " Val(min) =" << text::formatGeneral(kMinorKeyProfile[idx]) << '\n';
     }
     out << "Sum " << name << "(maj) = " << text::formatGeneral(keySums[t]) << " sum " << name
-         << "(min) = " << text::formatGeneral(keySums[12 + t]) << '\n';
+        << "(min) = " << text::formatGeneral(keySums[12 + t]) << '\n';
   }
   const char* mode = key < 12 ? " major" : " minor";
   if (bar < 0) {
@@ -166,8 +169,8 @@ std::vector<double> tonalityVector(const BarIndex& index, int bar, int mode, std
   const std::array<double, 12>& profile = (mode & 1) != 0 ? kMajorKeyProfile : kMinorKeyProfile;
   std::vector<double> values(12, 0.0);
   for (const std::int8_t p : pitches) {
-    const int pc = pitchClass(p);
-    for (int t = 0; t < 12; ++t) values[t] += profile[profileIndex(pc, t)];
+    const std::size_t pc = pitchClassIndex(p);
+    for (std::size_t t = 0; t < 12; ++t) values[t] += profile[profileIndex(pc, t)];
   }
   if (print) {
     out << "Tonality vector:\n";

@@ -189,7 +189,7 @@ void Melody::printNotes(std::size_t from, std::size_t to, std::ostream& out) con
     const int relative = pitches[i] - 60;
     const int octave = relative >= 0 ? relative / 12 : -((-relative + 11) / 12);
     const std::string noteName = kPitchClassNames[pitchClass(pitches[i])];
-    std::size_t padding = 4 - noteName.size() - (octave < 0 ? 1 : 0);
+    const std::size_t padding = 4 - noteName.size() - (octave < 0 ? 1u : 0u);
     out << noteName << octave << std::string(padding, ' ');
     endCell();
     // Beyond 128 tatums (where expandToTatums caps a duration as suspicious)

@@ -54,7 +54,9 @@ std::optional<int> readOptions(const text::CommandLine& cl, CompareSettings& set
   settings.append = cl.has(kAppend);
   settings.phraseMode = cl.has(kPhrase);
   settings.writeFileList = cl.has(kList);
-  if (const std::optional<std::int32_t> count = cl.intArg(kRandom, 0)) settings.randomCount = *count;
+  if (const std::optional<std::int32_t> count = cl.intArg(kRandom, 0)) {
+    settings.randomCount = *count;
+  }
   if (const std::optional<std::int32_t> level = cl.intArg(kQuant, 0)) {
     // The quantisation grid needs at least one point per beat.
     if (*level < 1) return fail("Quantization level must be at least 1", err);
@@ -83,7 +85,9 @@ std::optional<int> readOptions(const text::CommandLine& cl, CompareSettings& set
   if (cl.has(kDecimal)) {
     const std::optional<std::string> mark = cl.stringArg(kDecimal, 0);
     if (!mark) return fail("Float format missing", err);
-    if (mark->front() != ',' && mark->front() != '.') return fail("Unrecognized float formal", err);
+    if (mark->front() != ',' && mark->front() != '.') {
+      return fail("Unrecognized float formal", err);
+    }
     settings.decimalComma = mark->front() == ',';
   }
   return std::nullopt;

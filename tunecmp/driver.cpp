@@ -128,7 +128,9 @@ std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const
     err << "Similarity computation completed in " << text::formatGeneral(now() - computeStart)
         << " ms\n";
   }
-  if (settings.listOutput() && pair.hit) writeResultLine(settings.resultFile, rowText, WriteMode::Append, err);
+  if (settings.listOutput() && pair.hit) {
+    writeResultLine(settings.resultFile, rowText, WriteMode::Append, err);
+  }
   return std::move(pair.values);
 }
 

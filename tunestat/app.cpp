@@ -15,7 +15,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     StatSettings settings;
     if (const std::optional<int> status = readSettings(args, settings, out, err)) return *status;
 
-    if (settings.tonalityFile) return analysis::printTonalityReport(*settings.tonalityFile, out, err);
+    if (settings.tonalityFile) {
+      return analysis::printTonalityReport(*settings.tonalityFile, out, err);
+    }
 
     err << "tunestat v" << kVersion << kCredits << "\n\n";
     err << "Number of files: " << settings.files.size() << '\n';

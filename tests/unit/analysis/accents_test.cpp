@@ -98,8 +98,8 @@ TEST(AccentRules, FireOnTheNotesWorkedOutByHand) {
                                           {65, 1, 1, 4}, {67, 1, 1, 4, 240}, {69, 1, 2, 2}});
   const core::Melody waltz = melodyAt({{60}, {62, 1, 1, 2}, {64, 1, 1, 3}, {65, 1, 2, 1},
                                        {67, 1, 2, 3, 240}}, {3, 4, 480});
-  const core::Melody triads =  // C major, A minor, C minor
-      onBeats({60, 64, 67, 62, 57, 60, 64, 69, 60, 63, 67, 60}, {1, 0, 2, 0, 1, 0, 0, 2, 1, 0, 0, 2});
+  const core::Melody triads = onBeats({60, 64, 67, 62, 57, 60, 64, 69, 60, 63, 67, 60},
+                                      {1, 0, 2, 0, 1, 0, 0, 2, 1, 0, 0, 2});  // C, a, c
   const std::tuple<const core::Melody*, AccentRule, Notes> cases[] = {
       {&fifth, kJumpAft3, {1, 2}},   {&fifth, kJumpAft5, {1, 2}},  {&fifth, kJumpBef4, {0, 1}},
       {&fifth, kJumpBea5, {0, 1, 2}}, {&local, kJumpLoc, {2, 3}},  {&fifth, kJumpLoc, {}},
@@ -108,7 +108,8 @@ TEST(AccentRules, FireOnTheNotesWorkedOutByHand) {
       {&phrases, kPExtrSta, {1, 4}},  // contour points per phrase
       {&lengths, kLongMod, {0, 1, 4}}, {&lengths, kLong2Mod, {4}}, {&lengths, kEndLoIoi, {2}},
       {&lengths, kLongPr, {4}},      {&lengths, kShortPr, {2}},    {&lengths, kShort2Pr, {2}},
-      {&fifth, kBeat1, {0}},         {&arch, kBeat13, {0, 4}},     {&arch, kBeatAll, {0, 1, 2, 3, 4}},
+      {&fifth, kBeat1, {0}},         {&arch, kBeat13, {0, 4}},
+      {&arch, kBeatAll, {0, 1, 2, 3, 4}},
       {&offBeats, kSync1234, {1, 2, 4}}, {&offBeats, kSync13, {4}},
       {&waltz, kBeat13, {}},         {&waltz, kBeat1, {0, 3}},     {&waltz, kSync1234, {4}},
       {&phrases, kPhrasEnd, {2, 5}}, {&shortPhrase, kShortPhr, {1}},
@@ -142,7 +143,8 @@ TEST(AccentModels, ValuesWorkedOutByHand) {
   // Tree: a longer note on a beat after a rise and before a fall; a syncope
   // after a jump of 7; no rule at all.
   EXPECT_EQ(treeModelAccents(melodyAt({{60}, {62, 2, 1, 2}, {60, 1, 1, 4}}), false)[1], 0.6773);
-  EXPECT_EQ(treeModelAccents(melodyAt({{60}, {67, 1, 1, 1, 240}, {67, 1, 1, 3}}), false)[1], 0.5369);
+  const core::Melody syncope = melodyAt({{60}, {67, 1, 1, 1, 240}, {67, 1, 1, 3}});
+  EXPECT_EQ(treeModelAccents(syncope, false)[1], 0.5369);
   EXPECT_EQ(treeModelAccents(steps, true), (std::vector<double>{0, 0, 0, 0, 0}));
   EXPECT_EQ(treeModelAccents(steps, false)[2], 0.2114);
 }

@@ -105,7 +105,8 @@ TEST_P(FeatureRows, MatchIndependentlyComputedValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Excerpts, FeatureRows,
-                         ::testing::Values("gort_road_excerpt", "tipperary_excerpt"));
+                         ::testing::Values("gort_road_excerpt", "tipperary_excerpt"),
+                         [](const auto& p) { return std::string(p.param); });
 
 TEST(Features, HuronContour) {
   const std::tuple<std::vector<int>, double, double> cases[] = {

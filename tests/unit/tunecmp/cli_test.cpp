@@ -6,6 +6,7 @@
 #include "tunecmp/app.h"
 #include "tunecmp/cli.h"
 #include "tunecmp/driver.h"
+#include "tunecmp/output.h"
 
 namespace suite::tunecmp {
 namespace {
@@ -78,6 +79,19 @@ TEST(RandomSelection, DrawsWithoutRepetition) {
   EXPECT_EQ(randomSubset(list, 3, random, out), (std::vector<std::string>{"e", "b", "d"}));
   EXPECT_EQ(out.str(), "\n");
   EXPECT_EQ(randomSubset(list, 10, random, out), list);
+}
+
+// Not reachable from the command line, where the query modes compare every
+// pair: a table with fewer rows is refused as a whole.
+TEST(QueryReport, RefusesATableWithMissingRows) {
+  const std::vector<std::string> names = {"a", "b"};
+  const ResultTable table = {{0, 0, {0.5}}, {0, 1, {0.5}}, {1, 0, {0.5}}};
+  std::ostringstream out;
+  std::ostringstream err;
+  similarity::CombiType measure;
+  writeQueryReport("", {names, names, table, PairMode::TwoLists}, {measure}, out, err);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), "Invalid data matrix (too small)\n");
 }
 
 }  // namespace
