@@ -121,9 +121,8 @@ Melody Melody::expandToTatums(std::ostream& diag) const {
   result.barLength = barLength;
   result.annotatedKey = annotatedKey;
   if (pitches.size() != durations.size() || pitches.size() != timeline.size()) {
-    diag << pitches.size() << ' ' << durations.size() << ' ' << timeline.size()
-                   << '\n'
-                   << "Invalid Melody class object (" << name << ")\n";
+    diag << pitches.size() << ' ' << durations.size() << ' ' << timeline.size() << '\n'
+         << "Invalid Melody class object (" << name << ")\n";
     return result;
   }
 

@@ -99,7 +99,7 @@ std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const
                                 const std::string& name1, const std::string& name2) {
   const CompareSettings& settings = run.settings;
   std::ostream& err = run.err;
-  const auto now = run.environment.processorMilliseconds;
+  const auto& now = run.environment.processorMilliseconds;
   if (settings.verbosity > 0) {
     err << "Similarities " << name1 << ':' << name2 << '\n'
         << "----------------------------------------------------\n\n";

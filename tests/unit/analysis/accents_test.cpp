@@ -79,6 +79,9 @@ TEST(Syncopation, Levels) {
   // Sixteenths at 120 and 360 ticks (level -1): level 0 looks half a beat on.
   EXPECT_EQ(syncopation(melodyAt({{60}, {62, 1, 1, 1, 120}, {64, 1, 1, 1, 360}, {65, 1, 1, 2}}), 0),
             (std::vector<double>{0, 0, 0, 0}));
+  // Thirty-seconds at 60 and 180 ticks (level -2): level -1 looks one on.
+  EXPECT_EQ(syncopation(melodyAt({{60}, {62, 1, 1, 1, 60}, {64, 1, 1, 1, 180}, {65, 1, 1, 2}}), -1),
+            (std::vector<double>{0, 1, 1, 0}));
 }
 
 TEST(AccentRules, FireOnTheNotesWorkedOutByHand) {

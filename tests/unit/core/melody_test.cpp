@@ -70,13 +70,14 @@ TEST(BarTimeline, IntervalsTatumAndBars) {
 }
 
 TEST(BarTimeline, BeatDivisions) {
+  // Triplets; a plain beat; 40 and 240 ticks into a beat need twelfths.
   BarTimeline t = timelineOf({{1, 1, 0, 1}, {1, 1, 160, 1}, {1, 1, 320, 1}, {1, 2, 0, 1},
-                              {1, 3, 0, 1}, {1, 3, 120, 1}});
+                              {1, 3, 40, 1}, {1, 3, 240, 1}});
   t.cachedTatum = 40;
   t.computeBeatDivisions({4, 4, 480});
   std::vector<std::int32_t> divisions;
   for (const auto& p : t.positions) divisions.push_back(p.beatDivision);
-  EXPECT_EQ(divisions, (std::vector<std::int32_t>{3, 3, 3, 1, 4, 4}));
+  EXPECT_EQ(divisions, (std::vector<std::int32_t>{3, 3, 3, 1, 12, 12}));
 }
 
 TEST(Melody, StatisticsAndModalValues) {
