@@ -45,7 +45,7 @@ constexpr std::array<double, 32> kLinearCoefficients = [] {
 // 1 down, 2 up).
 constexpr std::array<double, 9> kThomassenTable = {0, 0, 0, 1, 0.5, 0.71, 1, 0.83, 0.33};
 
-int direction(int from, int to) { return from == to ? 0 : (to < from ? 1 : 2); }
+std::size_t direction(int from, int to) { return from == to ? 0 : (to < from ? 1 : 2); }
 
 // Contour point indices of every phrase (from note 0 and from each note with
 // the phrase-start bit), in note order, relative to the whole melody.
@@ -89,6 +89,178 @@ class PointWalk {
   bool reached_ = false;
 };
 
+// The rule groups of the accent matrix, evaluated note by note in order:
+// some groups carry state from one note to the next (the contour point
+// walks, the last longer note, the key of the current bar).
+class RuleGroups {
+ public:
+  RuleGroups(const core::Melody& melody, std::uint32_t mask, double fire)
+      : p_(melody.pitches), d_(melody.durations), f_(melody.phraseFlags),
+        pos_(melody.timeline.positions), n_(p_.size()), mask_(mask), fire_(fire),
+        numerator_(melody.signature.numerator), hierarchy_(numerator_) {
+    for (std::size_t t = 0; t + 1 < n_; ++t) a_.push_back(std::abs(p_[t + 1] - p_[t]));
+    if (enabled(ruleBit(kPExtrSt) | ruleBit(kPExtrSta))) {
+      steinbeck_ = PointWalk(phraseContourPoints(p_, f_, ContourMethod::Steinbeck));
+    }
+    if (enabled(ruleBit(kPExtrOrvik))) {
+      orvik_ = PointWalk(phraseContourPoints(p_, f_, ContourMethod::Orvik));
+    }
+    const std::vector<std::uint32_t> modal = core::modalValues(d_).values;
+    modalDuration_ = *std::min_element(modal.begin(), modal.end());
+    if (enabled(kTriadRules)) barIndex_.emplace(melody);
+  }
+
+  void evaluate(std::size_t t, AccentRow& row) {
+    row_ = &row;
+    if (enabled(kJumpRules)) jumps(t);
+    if (enabled(kPitchExtremeRules)) pitchExtremes(t);
+    if (enabled(kLengthRules)) lengths(t);
+    if (enabled(kMetricalRules)) metre(t);
+    if (enabled(kPhraseRules)) phrases(t);
+    if (enabled(kTriadRules)) triads(t);
+    set(kConstant);
+  }
+
+ private:
+  bool enabled(std::uint32_t rules) const { return (mask_ & rules) != 0; }
+  void set(AccentRule rule) {
+    if (enabled(ruleBit(rule))) (*row_)[rule] = fire_;
+  }
+  bool endsPhrase(std::size_t i) const { return (f_[i] & core::kPhraseEnd) != 0; }
+  bool startsPhrase(std::size_t i) const { return (f_[i] & core::kPhraseStart) != 0; }
+
+  // Leaps of 3, 4 and 5 semitones after and before the note, and local jumps.
+  void jumps(std::size_t t) {
+    struct Leap {
+      int size;
+      AccentRule before, after, either;  // leap after the note, before it, either
+    };
+    static constexpr Leap kLeaps[] = {{3, kJumpBef3, kJumpAft3, kJumpBea3},
+                                      {4, kJumpBef4, kJumpAft4, kJumpBea4},
+                                      {5, kJumpBef5, kJumpAft5, kJumpBea5}};
+    for (const Leap& leap : kLeaps) {
+      if (t + 1 < n_ && a_[t] >= leap.size) {
+        set(leap.before);
+        set(leap.either);
+      }
+      if (t > 0 && a_[t - 1] >= leap.size) {
+        set(leap.after);
+        set(leap.either);
+      }
+    }
+    if (t > 1 && t + 1 < n_ && std::abs(a_[t - 2] - a_[t - 1]) > 2 &&
+        std::abs(a_[t - 1] - a_[t]) > 2 && !endsPhrase(t - 1) && !endsPhrase(t)) {
+      set(kJumpLoc);
+    }
+  }
+
+  // Local pitch extremes and the contour points after Steinbeck and Orvik.
+  void pitchExtremes(std::size_t t) {
+    const bool inner = t > 0 && t + 1 < n_ && f_[t] == 0;
+    if (inner && ((p_[t] > p_[t - 1] && p_[t] > p_[t + 1]) ||
+                  (p_[t] < p_[t - 1] && p_[t] < p_[t + 1]))) {
+      set(kPExtrem);
+    }
+    if (steinbeck_.anyReached() && f_[t] == 0 && t == steinbeck_.lastReached() + 1) {
+      set(kPExtrSta);
+    }
+    if (steinbeck_.reach(t) && inner) set(kPExtrSt);
+    if (orvik_.reach(t) && inner) set(kPExtrOrvik);
+  }
+
+  // Durations against the modal duration and against the previous note.
+  void lengths(std::size_t t) {
+    const std::uint64_t m = modalDuration_;
+    const std::uint64_t dur = d_[t];
+    if (dur > m) set(kLongMod);
+    if (dur > 2 * m) set(kLong2Mod);
+    if (t == 0) return;
+    const std::uint64_t prev = d_[t - 1];
+    if (prev >= 2 * m && t - 1 != lastLongPr_) set(kEndLoIoi);
+    if (dur > prev) {
+      set(kLongPr);
+      lastLongPr_ = t;
+    }
+    if (dur >= 2 * prev) set(kLong2Pr);
+    if (t + 2 < n_ && !endsPhrase(t) && !endsPhrase(t + 1) && !endsPhrase(t + 2)) {
+      if (dur < prev) set(kShortPr);
+      if (prev >= 2 * dur) set(kShort2Pr);
+    }
+  }
+
+  // Beats and main beats of the bar's metrical hierarchy, and syncopations.
+  void metre(std::size_t t) {
+    const core::MetricalPosition& here = pos_[t];
+    if (here.tick == 0) {
+      if (hierarchy_.isMainBeat(here.beat)) set(kBeat13);
+      if (here.beat == 1) set(kBeat1);
+      set(kBeatAll);
+      return;
+    }
+    const std::int64_t nextBeat = here.beat >= numerator_ ? 1 : std::int64_t{here.beat} + 1;
+    const std::int64_t nextBar = std::int64_t{here.bar} + (nextBeat == 1 ? 1 : 0);
+    bool syncopated = t + 1 == n_;
+    if (t + 1 < n_) {
+      const core::MetricalPosition& next = pos_[t + 1];
+      const bool onNextBeat = next.bar == nextBar && next.beat == nextBeat && next.tick == 0;
+      const bool later = next.bar > here.bar || (next.bar == here.bar && next.beat > here.beat);
+      syncopated = !onNextBeat && later;
+    }
+    if (syncopated) {
+      set(kSync1234);
+      if (hierarchy_.isMainBeat(nextBeat)) set(kSync13);
+    }
+  }
+
+  void phrases(std::size_t t) {
+    if (startsPhrase(t)) set(kPhrasBeg);
+    if (endsPhrase(t)) set(kPhrasEnd);
+    if (t > 0 && endsPhrase(t) && startsPhrase(t - 1)) set(kShortPhr);
+  }
+
+  // Notes of the tonic triad of the bar's key.
+  void triads(std::size_t t) {
+    // The key of the notes of this bar (of any bar number, negative ones
+    // included), found once per run of notes in it.
+    if (!haveKey_ || pos_[t].bar != keyBar_) {
+      keyBar_ = pos_[t].bar;
+      key_ = findKey(barIndex_->bar(keyBar_), keySums_);
+      haveKey_ = true;
+    }
+    // A bar without a key (its notes come after the next bar's) has no triad.
+    if (key_ == kNoKey) return;
+    // Tonic of major (0..11) and minor (12..23) keys alike; the offset below
+    // is taken mod 12, so key 12 (C minor) has tonic C.
+    const int tonic = key_ % 12;
+    const int off = (core::pitchClass(p_[t]) - tonic + 12) % 12;
+    if (off == 0 || off == 7 || off == (key_ < 12 ? 4 : 3)) {
+      set(kTriad);
+      if (endsPhrase(t)) set(kTriaPhen);
+    }
+  }
+
+  const std::vector<std::int8_t>& p_;
+  const std::vector<std::uint32_t>& d_;
+  const std::vector<std::int32_t>& f_;
+  const std::vector<core::MetricalPosition>& pos_;
+  const std::size_t n_;
+  const std::uint32_t mask_;
+  const double fire_;
+  const std::uint32_t numerator_;
+  const MetricalHierarchy hierarchy_;
+  std::vector<int> a_;  // absolute intervals |p[t+1] - p[t]|
+  PointWalk steinbeck_{{}};
+  PointWalk orvik_{{}};
+  std::uint64_t modalDuration_ = 0;  // the smallest of the modal durations
+  std::size_t lastLongPr_ = 0;       // note 0 until a note is longer than its predecessor
+  std::optional<BarIndex> barIndex_;
+  std::vector<double> keySums_;
+  std::int64_t keyBar_ = 0;
+  int key_ = kNoKey;
+  bool haveKey_ = false;
+  AccentRow* row_ = nullptr;
+};
+
 }  // namespace
 
 std::vector<AccentRow> accentMatrix(const core::Melody& melody, std::uint32_t mask, double base,
@@ -98,169 +270,11 @@ std::vector<AccentRow> accentMatrix(const core::Melody& melody, std::uint32_t ma
       melody.timeline.size() != n) {
     return {};
   }
-  const auto& p = melody.pitches;
-  const auto& d = melody.durations;
-  const auto& f = melody.phraseFlags;
-  const auto& pos = melody.timeline.positions;
-  const auto endsPhrase = [&](std::size_t i) { return (f[i] & core::kPhraseEnd) != 0; };
-  const auto startsPhrase = [&](std::size_t i) { return (f[i] & core::kPhraseStart) != 0; };
-
   std::vector<AccentRow> rows(n);
-  for (AccentRow& row : rows) row.fill(base);
-
-  // Absolute intervals A[t] = |p[t+1] - p[t]|.
-  std::vector<int> a(n - 1);
-  for (std::size_t t = 0; t + 1 < n; ++t) a[t] = std::abs(p[t + 1] - p[t]);
-
-  PointWalk steinbeck({});
-  PointWalk orvik({});
-  if ((mask & (ruleBit(kPExtrSt) | ruleBit(kPExtrSta))) != 0) {
-    steinbeck = PointWalk(phraseContourPoints(p, f, ContourMethod::Steinbeck));
-  }
-  if ((mask & ruleBit(kPExtrOrvik)) != 0) {
-    orvik = PointWalk(phraseContourPoints(p, f, ContourMethod::Orvik));
-  }
-
-  const std::vector<std::uint32_t> modal = core::modalValues(d).values;
-  const std::uint64_t m = *std::min_element(modal.begin(), modal.end());
-  std::size_t lastLongPr = 0;  // note 0 until a note is longer than its predecessor
-
-  const MetricalHierarchy bar(melody.signature.numerator);
-  const auto followingBeat = [&](std::uint32_t beat) -> std::int64_t {
-    return beat >= melody.signature.numerator ? 1 : std::int64_t{beat} + 1;
-  };
-
-  const bool triads = (mask & kTriadRules) != 0;
-  std::optional<BarIndex> barIndex;
-  if (triads) barIndex.emplace(melody);
-  std::vector<double> keySums;
-  std::int64_t keyBar = 0;
-  int key = kNoKey;
-  bool haveKey = false;
-
+  RuleGroups groups(melody, mask, fire);
   for (std::size_t t = 0; t < n; ++t) {
-    AccentRow& row = rows[t];
-    const auto set = [&](AccentRule rule) {
-      if ((mask & ruleBit(rule)) != 0) row[rule] = fire;
-    };
-
-    if ((mask & kJumpRules) != 0) {
-      if (t + 1 < n) {
-        if (a[t] >= 3) {
-          set(kJumpBef3);
-          set(kJumpBea3);
-        }
-        if (a[t] >= 4) {
-          set(kJumpBef4);
-          set(kJumpBea4);
-        }
-        if (a[t] >= 5) {
-          set(kJumpBef5);
-          set(kJumpBea5);
-        }
-      }
-      if (t > 0) {
-        if (a[t - 1] >= 3) {
-          set(kJumpAft3);
-          set(kJumpBea3);
-        }
-        if (a[t - 1] >= 4) {
-          set(kJumpAft4);
-          set(kJumpBea4);
-        }
-        if (a[t - 1] >= 5) {
-          set(kJumpAft5);
-          set(kJumpBea5);
-        }
-      }
-      if (t > 1 && t + 1 < n && std::abs(a[t - 2] - a[t - 1]) > 2 &&
-          std::abs(a[t - 1] - a[t]) > 2 && !endsPhrase(t - 1) && !endsPhrase(t)) {
-        set(kJumpLoc);
-      }
-    }
-
-    if ((mask & kPitchExtremeRules) != 0) {
-      const bool inner = t > 0 && t + 1 < n && f[t] == 0;
-      if (inner && ((p[t] > p[t - 1] && p[t] > p[t + 1]) || (p[t] < p[t - 1] && p[t] < p[t + 1]))) {
-        set(kPExtrem);
-      }
-      if (steinbeck.anyReached() && f[t] == 0 && t == steinbeck.lastReached() + 1) {
-        set(kPExtrSta);
-      }
-      if (steinbeck.reach(t) && inner) set(kPExtrSt);
-      if (orvik.reach(t) && inner) set(kPExtrOrvik);
-    }
-
-    if ((mask & kLengthRules) != 0) {
-      const std::uint64_t dur = d[t];
-      if (dur > m) set(kLongMod);
-      if (dur > 2 * m) set(kLong2Mod);
-      if (t > 0) {
-        const std::uint64_t prev = d[t - 1];
-        if (prev >= 2 * m && t - 1 != lastLongPr) set(kEndLoIoi);
-        if (dur > prev) {
-          set(kLongPr);
-          lastLongPr = t;
-        }
-        if (dur >= 2 * prev) set(kLong2Pr);
-        if (t + 2 < n && !endsPhrase(t) && !endsPhrase(t + 1) && !endsPhrase(t + 2)) {
-          if (dur < prev) set(kShortPr);
-          if (prev >= 2 * dur) set(kShort2Pr);
-        }
-      }
-    }
-
-    if ((mask & kMetricalRules) != 0) {
-      const core::MetricalPosition& here = pos[t];
-      if (here.tick == 0) {
-        if (bar.isMainBeat(here.beat)) set(kBeat13);
-        if (here.beat == 1) set(kBeat1);
-        set(kBeatAll);
-      } else {
-        const std::int64_t nextBeat = followingBeat(here.beat);
-        const std::int64_t nextBar = std::int64_t{here.bar} + (nextBeat == 1 ? 1 : 0);
-        bool syncopated = t + 1 == n;
-        if (t + 1 < n) {
-          const core::MetricalPosition& next = pos[t + 1];
-          const bool onNextBeat = next.bar == nextBar && next.beat == nextBeat && next.tick == 0;
-          const bool later = next.bar > here.bar || (next.bar == here.bar && next.beat > here.beat);
-          syncopated = !onNextBeat && later;
-        }
-        if (syncopated) {
-          set(kSync1234);
-          if (bar.isMainBeat(nextBeat)) set(kSync13);
-        }
-      }
-    }
-
-    if ((mask & kPhraseRules) != 0) {
-      if (startsPhrase(t)) set(kPhrasBeg);
-      if (endsPhrase(t)) set(kPhrasEnd);
-      if (t > 0 && endsPhrase(t) && startsPhrase(t - 1)) set(kShortPhr);
-    }
-
-    if (triads) {
-      // The key of the notes of this bar (of any bar number, negative ones
-      // included), found once per run of notes in it.
-      if (!haveKey || pos[t].bar != keyBar) {
-        keyBar = pos[t].bar;
-        key = findKey(barIndex->bar(keyBar), keySums);
-        haveKey = true;
-      }
-      // A bar without a key (its notes come after the next bar's) has no triad.
-      if (key != kNoKey) {
-        // Tonic of major (0..11) and minor (12..23) keys alike; the offset
-        // below is taken mod 12, so key 12 (C minor) has tonic C.
-        const int tonic = key % 12;
-        const int off = (core::pitchClass(p[t]) - tonic + 12) % 12;
-        if (off == 0 || off == 7 || off == (key < 12 ? 4 : 3)) {
-          set(kTriad);
-          if (endsPhrase(t)) set(kTriaPhen);
-        }
-      }
-    }
-
-    set(kConstant);
+    rows[t].fill(base);
+    groups.evaluate(t, rows[t]);
   }
   return rows;
 }
@@ -291,9 +305,9 @@ std::vector<double> thomassenAccents(const core::Melody& melody, bool thresholde
 
   std::vector<double> values(n, 0.0);
   for (std::size_t j = 0; j < n; ++j) {
-    const int a = direction(padded[j], padded[j + 1]);
-    const int b = direction(padded[j + 1], padded[j + 2]);
-    const int c = direction(padded[j + 2], padded[j + 3]);
+    const std::size_t a = direction(padded[j], padded[j + 1]);
+    const std::size_t b = direction(padded[j + 1], padded[j + 2]);
+    const std::size_t c = direction(padded[j + 2], padded[j + 3]);
     double v = 0.0;
     if (a != 0 || b != 0) v = (1.0 - kThomassenTable[3 * a + b]) * kThomassenTable[3 * b + c];
     values[j] = thresholded ? (v >= kThomassenThreshold ? 1.0 : 0.0) : v;

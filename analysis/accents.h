@@ -11,7 +11,7 @@
 namespace suite::analysis {
 
 /// Accent rule bits: bit k is mask bit 2^k and column k of the accent matrix.
-enum AccentRule : int {
+enum AccentRule : unsigned {
   kJumpAft3 = 0,
   kJumpAft4 = 1,
   kJumpAft5 = 2,

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/accents.h"
+
 namespace suite::analysis {
 
 /// One row of the feature table.
@@ -69,6 +71,7 @@ inline constexpr std::uint32_t kNGramWeighted = 0x00000001;
 /// sequence); skewness, kurtosis and the divergences only while kEntropy is
 /// clear.
 namespace feature_statistic {
+inline constexpr std::uint32_t kWholeSequence = 0;
 inline constexpr std::uint32_t kCount = 0x001;
 inline constexpr std::uint32_t kRange = 0x002;
 inline constexpr std::uint32_t kMean = 0x004;
@@ -94,141 +97,146 @@ inline constexpr std::size_t kFeatureCount = 133;
 
 // Rows in listing order; explanations as they stand, repeats included.
 // clang-format off
-inline constexpr std::array<FeatureDef, kFeatureCount> featureTable = {{
-    {"jumpaft3", "Accents (jumpaft3)", 0x00000800, 0x00000001},  // 0
-    {"jumpaft4", "Accents (jumpaft3)", 0x00000800, 0x00000002},  // 1
-    {"jumpaft5", "Accents (jumpaft3)", 0x00000800, 0x00000004},  // 2
-    {"jumpbef3", "Accents (jumpbef3)", 0x00000800, 0x00000008},  // 3
-    {"jumpbef4", "Accents (jumpbef4)", 0x00000800, 0x00000010},  // 4
-    {"jumpbef5", "Accents (jumpbef5)", 0x00000800, 0x00000020},  // 5
-    {"jumpbea3", "Accents (jumpbea3)", 0x00000800, 0x00400000},  // 6
-    {"jumpbea4", "Accents (jumpbea4)", 0x00000800, 0x00800000},  // 7
-    {"jumpbea5", "Accents (jumpbea5)", 0x00000800, 0x00080000},  // 8
-    {"jumploc", "Accents (jumploc)", 0x00000800, 0x00000040},  // 9
-    {"shortphr", "Accents (shortphr)", 0x00000800, 0x80000000},  // 10
-    {"pextrem", "Accents (pextrem)", 0x00000800, 0x00000100},  // 11
-    {"pextrst", "Accents (pextrst)", 0x00000800, 0x00000200},  // 12
-    {"pextrorvik", "Accents (pextrorvik)", 0x00000800, 0x00000400},  // 13
-    {"pextrsta", "Accents (pextrsta)", 0x00000800, 0x00000800},  // 14
-    {"longpr", "Accents (longpr)", 0x00000800, 0x00001000},  // 15
-    {"long2pr", "Accents (long2pr)", 0x00000800, 0x00002000},  // 16
-    {"longmod", "Accents (longmod)", 0x00000800, 0x00004000},  // 17
-    {"long2mod", "Accents (long2mod)", 0x00000800, 0x00008000},  // 18
-    {"shortpr", "Accents (shortpr)", 0x00000800, 0x00010000},  // 19
-    {"short2pr", "Accents (short2pr)", 0x00000800, 0x00020000},  // 20
-    {"endloioi", "Accents (endloioi)", 0x00000800, 0x00040000},  // 21
-    {"beat13", "Accents (beats13)", 0x00000800, 0x00200000},  // 22
-    {"beat1", "Accents (beat1)", 0x00000800, 0x00100000},  // 23
-    {"beatall", "Accents (beatall)", 0x00000800, 0x00000080},  // 24
-    {"sync1234", "Accents (syncop1234)", 0x00000800, 0x04000000},  // 25
-    {"sync13", "Accents (syncop1234)", 0x00000800, 0x08000000},  // 26
-    {"triad", "Accents (triad)", 0x00000800, 0x01000000},  // 27
-    {"triaphen", "Accents (triaphen)", 0x00000800, 0x02000000},  // 28
-    {"phrasbeg", "Accents (phrasbeg)", 0x00000800, 0x10000000},  // 29
-    {"phrasend", "Accents (phrasend)", 0x00000800, 0x20000000},  // 30
-    {"accents-opti1", "Optimized accents (linear model)", 0x80080000, 0},  // 31
-    {"accents-opti2", "Optimized accents (tree model)", 0x80100000, 0},  // 32
-    {"accents-opti1-thr", "Optimized accents (linear model, thresholded)", 0x80200000, 0},  // 33
-    {"accents-opti2-thr", "Optimized accents (tree model, thresholded)", 0x80400000, 0},  // 34
-    {"thom", "Accents (Thomassen)", 0x10000000, 256},  // 35
-    {"thom-thr", "Accents (Thomassen (threshold))", 0x10000000, 257},  // 36
-    {"ngramintall", "Dynamic N-gram complexity of interval N-grams", 0x000000A0, 0},  // 37
-    {"ngramintallw", "Weighted dynamic N-gram complexity of interval N-grams", 0x000000A1, 0},  // 38
-    {"ngramintalle", "N-gram entropy of interval N-grams", 0x000008A0, 0},  // 39
-    {"ngramint1", "N-gram complexity of interval N-grams N=1", 0x000000A0, 1},  // 40
-    {"ngramint2", "N-gram complexity of interval N-grams N<=2", 0x000000A0, 2},  // 41
-    {"ngramint3", "N-gram complexity of  interval N-grams N<=3", 0x000000A0, 3},  // 42
-    {"ngramint4", "N-gram complexity of  interval N-grams N<=4", 0x000000A0, 4},  // 43
-    {"ngramall", "Dynamic N-gram complexity of pitch N-grams", 0x00000080, 0},  // 44
-    {"ngramallw", "Weighted dynamic N-gram complexity of pitch N-grams", 0x00000081, 0},  // 45
-    {"ngramalle", "N-gram entropy of pitch N-grams", 0x00000880, 0},  // 46
-    {"ngram1", "N-gram complexity of pitch N-grams N=1", 0x00000080, 1},  // 47
-    {"ngram2", "N-gram complexity of pitch N-grams N<=2", 0x00000080, 2},  // 48
-    {"ngram3", "N-gram complexity of pitch N-grams N<=3", 0x00000080, 3},  // 49
-    {"ngram4", "N-gram complexity of pitch N-grams N<=4", 0x00000080, 4},  // 50
-    {"ngramdurall", "Dynamic N-gram complexity of duration N-grams", 0x00000480, 0},  // 51
-    {"ngramdurallw", "Weighted dynamic N-gram complexity of duration N-grams", 0x00000481, 0},  // 52
-    {"ngramduralle", "N-gram entropy of duration N-grams", 0x00000C80, 0},  // 53
-    {"ngramdur1", "N-gram complexity of tatum duration N-grams N=1", 0x00000480, 1},  // 54
-    {"ngramdur2", "N-gram complexity of tatum duration N-grams N<=2", 0x00000480, 2},  // 55
-    {"ngramdur3", "N-gram complexity of tatum duration N-grams N<=3", 0x00000480, 3},  // 56
-    {"ngramdur4", "N-gram complexity of tatum duration N-grams N<=4", 0x00000480, 4},  // 57
-    {"length", "Number of tones", 0x80000002, 1},  // 58
-    {"bar-length", "Number of bars", 0x80002000, 1},  // 59
-    {"synchalf", "Syncopes at level 1", 0x80008000, 0},  // 60
-    {"sync0", "Syncopes at level 0", 0x80010000, 0},  // 61
-    {"sync8s", "Syncopes at level -1", 0x80020000, 0},  // 62
-    {"sync16s", "Syncopes at level -2", 0x80040000, 0},  // 63
-    {"sync-all", "Syncopes at any level", 0x80078000, 0},  // 64
-    {"sync1avg", "Syncopicity on level 1", 0x80008000, 4},  // 65
-    {"sync0avg", "Syncopicity on level 0", 0x80010000, 4},  // 66
-    {"sync-1av", "Syncopicity on level -1", 0x80020000, 4},  // 67
-    {"sync-2av", "Syncopicity on level -2", 0x80040000, 4},  // 68
-    {"synallav", "Syncopicity on levels 0 to -2", 0x80078000, 4},  // 69
-    {"ambitus", "Pitch ambitus ", 0x80000002, 2},  // 70
-    {"pitch-raw", "Pitch sequence", 0x80000002, 0},  // 71
-    {"pitch-avg", "Avg. pitch", 0x80000002, 4},  // 72
-    {"pitch-modus", "Modus pitch", 0x80000002, 8},  // 73
-    {"pitch-median", "Median pitch", 0x80000002, 16},  // 74
-    {"pitch-variance", "Pitch variance", 0x80000002, 32},  // 75
-    {"pitch-min", "Minimum pitch", 0x80000002, 512},  // 76
-    {"pitch-max", "Maximum pitch", 0x80000002, 1024},  // 77
-    {"pitch-skew", "Minimum pitch", 0x80000002, 128},  // 78
-    {"pitch-kurt", "Maximum pitch", 0x80000002, 256},  // 79
-    {"pitch-entropy", "Pitch entropy", 0x80000002, 2048},  // 80
-    {"pitch-jsd", "Jensen-Shannon divergence of pitch", 0x80000002, 4096},  // 81
-    {"pitch-jsdm", "Max. Jensen-Shannon divergence of pitch", 0x80000002, 8192},  // 82
-    {"int-range", "Interval range", 0x80000020, 2},  // 83
-    {"int-avg", "Interval avg.", 0x80000020, 4},  // 84
-    {"int-modus", "Interval modus", 0x80000020, 8},  // 85
-    {"int-median", "Interval median", 0x80000020, 16},  // 86
-    {"int-variance", "Interval variance", 0x80000020, 32},  // 87
-    {"int-skew", "Interval skewness", 0x80000020, 128},  // 88
-    {"int-kurt", "Interval kurtosis", 0x80000020, 256},  // 89
-    {"int-min", "Minimum interval", 0x80000020, 512},  // 90
-    {"int-max", "Maximum interval", 0x80000020, 1024},  // 91
-    {"int-entropy", "Interval entropy", 0x80000020, 2048},  // 92
-    {"int-jsd", "Jensen-Shannon divergence  of intervals", 0x80000020, 4096},  // 93
-    {"int-jsdm", "Max. Jensen-Shannon divergence  of intervals", 0x80000020, 8192},  // 94
-    {"dur-avg", "Avg. Pitch", 0x80000100, 4},  // 95
-    {"dur-modus", "DurationPitch", 0x80000100, 8},  // 96
-    {"dur-median", "Duration Pitch", 0x80000100, 16},  // 97
-    {"dur-variance", "Duration variance", 0x80000100, 32},  // 98
-    {"dur-min", "Minimum duration", 0x80000100, 512},  // 99
-    {"dur-max", "Maximum duration", 0x80000100, 1024},  // 100
-    {"dur-skew", "Duration skewness", 0x80000100, 128},  // 101
-    {"dur-kurt", "Duration kurtosis", 0x80000100, 256},  // 102
-    {"dur-entropy", "Duration entropy", 0x80000100, 2048},  // 103
-    {"dur-jsd", "Jensen-Shannon divergence of durations", 0x80000100, 4096},  // 104
-    {"dur-jsdm", "Max. Jensen-Shannon divergence of durations", 0x80000100, 8192},  // 105
-    {"huron-contour", "Huron Contour ", 0x00004000, 0},  // 106
-    {"huron-contour-agg", "Aggregated Huron contour", 0x00004001, 0},  // 107
-    {"ngram-int-zipf", "Zipf comlexity of intervals", 0x000100A0, 0},  // 108
-    {"ngram-int-zipf-w", "Weighted Zipf comlexity of intervals", 0x000100A1, 0},  // 109
-    {"ngram1-int-zipf", "Zipf comlexity of intervals N=1", 0x000100A0, 1},  // 110
-    {"ngram2-int-zipf", "Zipf comlexity of intervals N<=2", 0x000100A0, 2},  // 111
-    {"ngram3-int-zipf", "Zipf comlexity of intervals N<=3", 0x000100A0, 3},  // 112
-    {"ngram4-int-zipf", "Zipf comlexity of intervals N<=4", 0x000100A0, 4},  // 113
-    {"ngram-zipf", "Zipf comlexity of pitch", 0x00010080, 0},  // 114
-    {"ngram-zipf-w", "Weighted Zipf comlexity of pitch ", 0x00010081, 0},  // 115
-    {"ngram1-zipf", "Zipf comlexity of pitch N=1", 0x00010080, 1},  // 116
-    {"ngram2-zipf", "Zipf comlexity of pitch N<=2", 0x00010080, 2},  // 117
-    {"ngram3-zipf", "Zipf comlexity of pitch N<=3", 0x00010080, 3},  // 118
-    {"ngram4-zipf", "Zipf comlexity of pitch N<=4", 0x00010080, 4},  // 119
-    {"ngram-dur-zipf", "Zipf comlexity of durations", 0x00010480, 0},  // 120
-    {"ngram-dur-zipf-w", "Weighted Zipf comlexity of durations", 0x00010481, 0},  // 121
-    {"ngram1-dur-zipf", "Zipf comlexity of durations N=1", 0x00010480, 1},  // 122
-    {"ngram2-dur-zipf", "Zipf comlexity of durations N<=2", 0x00010480, 2},  // 123
-    {"ngram3-dur-zipf", "Zipf comlexity of durations N<=2", 0x00010480, 3},  // 124
-    {"ngram4-dur-zipf", "Zipf comlexity of durations N<=2", 0x00010480, 4},  // 125
-    {"bar-phase", "Convert bar time to phase values", 0x20002000, 0},  // 126
-    {"bar-phase-delta", "Convert bar time to phase values, using wrong bar times", 0x02002000, 0},  // 127
-    {"bar-phase-re", "Convert bar time to real part of complex value", 0x40002000, 0},  // 128
-    {"bar-phase-im", "Convert bar time to imaginary part of complex value", 0x80002000, 0},  // 129
-    {"bar-key", "Write key of each bar according to K-S", 0x10002000, 0},  // 130
-    {"beat-phase", "Convert sub beat times to phase values", 0x01002000, 0},  // 131
-    {"tonal-phase", "Convert tonal pitch class to phase values", 0x04002000, 0},  // 132
-}};
+inline constexpr std::array<FeatureDef, kFeatureCount> featureTable = [] {
+  using namespace feature_flag;
+  using namespace feature_statistic;
+  using namespace feature_thomassen;
+  return std::array<FeatureDef, kFeatureCount>{{
+      {"jumpaft3", "Accents (jumpaft3)", kAccentRules, ruleBit(kJumpAft3)},  // 0
+      {"jumpaft4", "Accents (jumpaft3)", kAccentRules, ruleBit(kJumpAft4)},  // 1
+      {"jumpaft5", "Accents (jumpaft3)", kAccentRules, ruleBit(kJumpAft5)},  // 2
+      {"jumpbef3", "Accents (jumpbef3)", kAccentRules, ruleBit(kJumpBef3)},  // 3
+      {"jumpbef4", "Accents (jumpbef4)", kAccentRules, ruleBit(kJumpBef4)},  // 4
+      {"jumpbef5", "Accents (jumpbef5)", kAccentRules, ruleBit(kJumpBef5)},  // 5
+      {"jumpbea3", "Accents (jumpbea3)", kAccentRules, ruleBit(kJumpBea3)},  // 6
+      {"jumpbea4", "Accents (jumpbea4)", kAccentRules, ruleBit(kJumpBea4)},  // 7
+      {"jumpbea5", "Accents (jumpbea5)", kAccentRules, ruleBit(kJumpBea5)},  // 8
+      {"jumploc", "Accents (jumploc)", kAccentRules, ruleBit(kJumpLoc)},  // 9
+      {"shortphr", "Accents (shortphr)", kAccentRules, ruleBit(kShortPhr)},  // 10
+      {"pextrem", "Accents (pextrem)", kAccentRules, ruleBit(kPExtrem)},  // 11
+      {"pextrst", "Accents (pextrst)", kAccentRules, ruleBit(kPExtrSt)},  // 12
+      {"pextrorvik", "Accents (pextrorvik)", kAccentRules, ruleBit(kPExtrOrvik)},  // 13
+      {"pextrsta", "Accents (pextrsta)", kAccentRules, ruleBit(kPExtrSta)},  // 14
+      {"longpr", "Accents (longpr)", kAccentRules, ruleBit(kLongPr)},  // 15
+      {"long2pr", "Accents (long2pr)", kAccentRules, ruleBit(kLong2Pr)},  // 16
+      {"longmod", "Accents (longmod)", kAccentRules, ruleBit(kLongMod)},  // 17
+      {"long2mod", "Accents (long2mod)", kAccentRules, ruleBit(kLong2Mod)},  // 18
+      {"shortpr", "Accents (shortpr)", kAccentRules, ruleBit(kShortPr)},  // 19
+      {"short2pr", "Accents (short2pr)", kAccentRules, ruleBit(kShort2Pr)},  // 20
+      {"endloioi", "Accents (endloioi)", kAccentRules, ruleBit(kEndLoIoi)},  // 21
+      {"beat13", "Accents (beats13)", kAccentRules, ruleBit(kBeat13)},  // 22
+      {"beat1", "Accents (beat1)", kAccentRules, ruleBit(kBeat1)},  // 23
+      {"beatall", "Accents (beatall)", kAccentRules, ruleBit(kBeatAll)},  // 24
+      {"sync1234", "Accents (syncop1234)", kAccentRules, ruleBit(kSync1234)},  // 25
+      {"sync13", "Accents (syncop1234)", kAccentRules, ruleBit(kSync13)},  // 26
+      {"triad", "Accents (triad)", kAccentRules, ruleBit(kTriad)},  // 27
+      {"triaphen", "Accents (triaphen)", kAccentRules, ruleBit(kTriaPhen)},  // 28
+      {"phrasbeg", "Accents (phrasbeg)", kAccentRules, ruleBit(kPhrasBeg)},  // 29
+      {"phrasend", "Accents (phrasend)", kAccentRules, ruleBit(kPhrasEnd)},  // 30
+      {"accents-opti1", "Optimized accents (linear model)", kStatistic | kLinearModel, kWholeSequence},  // 31
+      {"accents-opti2", "Optimized accents (tree model)", kStatistic | kTreeModel, kWholeSequence},  // 32
+      {"accents-opti1-thr", "Optimized accents (linear model, thresholded)", kStatistic | kLinearModelThresholded, kWholeSequence},  // 33
+      {"accents-opti2-thr", "Optimized accents (tree model, thresholded)", kStatistic | kTreeModelThresholded, kWholeSequence},  // 34
+      {"thom", "Accents (Thomassen)", kThomassen, kEnabled},  // 35
+      {"thom-thr", "Accents (Thomassen (threshold))", kThomassen, kEnabled | kThresholded},  // 36
+      {"ngramintall", "Dynamic N-gram complexity of interval N-grams", kNGram | kNGramIntervals, 0},  // 37
+      {"ngramintallw", "Weighted dynamic N-gram complexity of interval N-grams", kNGram | kNGramWeighted | kNGramIntervals, 0},  // 38
+      {"ngramintalle", "N-gram entropy of interval N-grams", kNGram | kNGramIntervals | kNGramEntropy, 0},  // 39
+      {"ngramint1", "N-gram complexity of interval N-grams N=1", kNGram | kNGramIntervals, 1},  // 40
+      {"ngramint2", "N-gram complexity of interval N-grams N<=2", kNGram | kNGramIntervals, 2},  // 41
+      {"ngramint3", "N-gram complexity of  interval N-grams N<=3", kNGram | kNGramIntervals, 3},  // 42
+      {"ngramint4", "N-gram complexity of  interval N-grams N<=4", kNGram | kNGramIntervals, 4},  // 43
+      {"ngramall", "Dynamic N-gram complexity of pitch N-grams", kNGram, 0},  // 44
+      {"ngramallw", "Weighted dynamic N-gram complexity of pitch N-grams", kNGram | kNGramWeighted, 0},  // 45
+      {"ngramalle", "N-gram entropy of pitch N-grams", kNGram | kNGramEntropy, 0},  // 46
+      {"ngram1", "N-gram complexity of pitch N-grams N=1", kNGram, 1},  // 47
+      {"ngram2", "N-gram complexity of pitch N-grams N<=2", kNGram, 2},  // 48
+      {"ngram3", "N-gram complexity of pitch N-grams N<=3", kNGram, 3},  // 49
+      {"ngram4", "N-gram complexity of pitch N-grams N<=4", kNGram, 4},  // 50
+      {"ngramdurall", "Dynamic N-gram complexity of duration N-grams", kNGram | kNGramDurations, 0},  // 51
+      {"ngramdurallw", "Weighted dynamic N-gram complexity of duration N-grams", kNGram | kNGramWeighted | kNGramDurations, 0},  // 52
+      {"ngramduralle", "N-gram entropy of duration N-grams", kNGram | kNGramDurations | kNGramEntropy, 0},  // 53
+      {"ngramdur1", "N-gram complexity of tatum duration N-grams N=1", kNGram | kNGramDurations, 1},  // 54
+      {"ngramdur2", "N-gram complexity of tatum duration N-grams N<=2", kNGram | kNGramDurations, 2},  // 55
+      {"ngramdur3", "N-gram complexity of tatum duration N-grams N<=3", kNGram | kNGramDurations, 3},  // 56
+      {"ngramdur4", "N-gram complexity of tatum duration N-grams N<=4", kNGram | kNGramDurations, 4},  // 57
+      {"length", "Number of tones", kStatistic | kPitches, kCount},  // 58
+      {"bar-length", "Number of bars", kBarTime | kBarPhaseSin, 1},  // 59, intended: the word of bar-phase-im; parameter 1 makes it the bar count
+      {"synchalf", "Syncopes at level 1", kStatistic | kSyncLevel1, kWholeSequence},  // 60
+      {"sync0", "Syncopes at level 0", kStatistic | kSyncLevel0, kWholeSequence},  // 61
+      {"sync8s", "Syncopes at level -1", kStatistic | kSyncLevelMinus1, kWholeSequence},  // 62
+      {"sync16s", "Syncopes at level -2", kStatistic | kSyncLevelMinus2, kWholeSequence},  // 63
+      {"sync-all", "Syncopes at any level", kStatistic | kSyncLevel1 | kSyncLevel0 | kSyncLevelMinus1 | kSyncLevelMinus2, kWholeSequence},  // 64
+      {"sync1avg", "Syncopicity on level 1", kStatistic | kSyncLevel1, kMean},  // 65
+      {"sync0avg", "Syncopicity on level 0", kStatistic | kSyncLevel0, kMean},  // 66
+      {"sync-1av", "Syncopicity on level -1", kStatistic | kSyncLevelMinus1, kMean},  // 67
+      {"sync-2av", "Syncopicity on level -2", kStatistic | kSyncLevelMinus2, kMean},  // 68
+      {"synallav", "Syncopicity on levels 0 to -2", kStatistic | kSyncLevel1 | kSyncLevel0 | kSyncLevelMinus1 | kSyncLevelMinus2, kMean},  // 69
+      {"ambitus", "Pitch ambitus ", kStatistic | kPitches, kRange},  // 70
+      {"pitch-raw", "Pitch sequence", kStatistic | kPitches, kWholeSequence},  // 71
+      {"pitch-avg", "Avg. pitch", kStatistic | kPitches, kMean},  // 72
+      {"pitch-modus", "Modus pitch", kStatistic | kPitches, kModus},  // 73
+      {"pitch-median", "Median pitch", kStatistic | kPitches, kMedian},  // 74
+      {"pitch-variance", "Pitch variance", kStatistic | kPitches, kVariance},  // 75
+      {"pitch-min", "Minimum pitch", kStatistic | kPitches, kMinimum},  // 76
+      {"pitch-max", "Maximum pitch", kStatistic | kPitches, kMaximum},  // 77
+      {"pitch-skew", "Minimum pitch", kStatistic | kPitches, kSkewness},  // 78
+      {"pitch-kurt", "Maximum pitch", kStatistic | kPitches, kKurtosis},  // 79
+      {"pitch-entropy", "Pitch entropy", kStatistic | kPitches, kEntropy},  // 80
+      {"pitch-jsd", "Jensen-Shannon divergence of pitch", kStatistic | kPitches, kDivergences},  // 81
+      {"pitch-jsdm", "Max. Jensen-Shannon divergence of pitch", kStatistic | kPitches, kDivergenceMaximum},  // 82
+      {"int-range", "Interval range", kStatistic | kIntervals, kRange},  // 83
+      {"int-avg", "Interval avg.", kStatistic | kIntervals, kMean},  // 84
+      {"int-modus", "Interval modus", kStatistic | kIntervals, kModus},  // 85
+      {"int-median", "Interval median", kStatistic | kIntervals, kMedian},  // 86
+      {"int-variance", "Interval variance", kStatistic | kIntervals, kVariance},  // 87
+      {"int-skew", "Interval skewness", kStatistic | kIntervals, kSkewness},  // 88
+      {"int-kurt", "Interval kurtosis", kStatistic | kIntervals, kKurtosis},  // 89
+      {"int-min", "Minimum interval", kStatistic | kIntervals, kMinimum},  // 90
+      {"int-max", "Maximum interval", kStatistic | kIntervals, kMaximum},  // 91
+      {"int-entropy", "Interval entropy", kStatistic | kIntervals, kEntropy},  // 92
+      {"int-jsd", "Jensen-Shannon divergence  of intervals", kStatistic | kIntervals, kDivergences},  // 93
+      {"int-jsdm", "Max. Jensen-Shannon divergence  of intervals", kStatistic | kIntervals, kDivergenceMaximum},  // 94
+      {"dur-avg", "Avg. Pitch", kStatistic | kDurations, kMean},  // 95
+      {"dur-modus", "DurationPitch", kStatistic | kDurations, kModus},  // 96
+      {"dur-median", "Duration Pitch", kStatistic | kDurations, kMedian},  // 97
+      {"dur-variance", "Duration variance", kStatistic | kDurations, kVariance},  // 98
+      {"dur-min", "Minimum duration", kStatistic | kDurations, kMinimum},  // 99
+      {"dur-max", "Maximum duration", kStatistic | kDurations, kMaximum},  // 100
+      {"dur-skew", "Duration skewness", kStatistic | kDurations, kSkewness},  // 101
+      {"dur-kurt", "Duration kurtosis", kStatistic | kDurations, kKurtosis},  // 102
+      {"dur-entropy", "Duration entropy", kStatistic | kDurations, kEntropy},  // 103
+      {"dur-jsd", "Jensen-Shannon divergence of durations", kStatistic | kDurations, kDivergences},  // 104
+      {"dur-jsdm", "Max. Jensen-Shannon divergence of durations", kStatistic | kDurations, kDivergenceMaximum},  // 105
+      {"huron-contour", "Huron Contour ", kHuronContour, 0},  // 106
+      {"huron-contour-agg", "Aggregated Huron contour", kHuronContour | kAggregated, 0},  // 107
+      {"ngram-int-zipf", "Zipf comlexity of intervals", kNGram | kNGramIntervals | kNGramZipf, 0},  // 108
+      {"ngram-int-zipf-w", "Weighted Zipf comlexity of intervals", kNGram | kNGramWeighted | kNGramIntervals | kNGramZipf, 0},  // 109
+      {"ngram1-int-zipf", "Zipf comlexity of intervals N=1", kNGram | kNGramIntervals | kNGramZipf, 1},  // 110
+      {"ngram2-int-zipf", "Zipf comlexity of intervals N<=2", kNGram | kNGramIntervals | kNGramZipf, 2},  // 111
+      {"ngram3-int-zipf", "Zipf comlexity of intervals N<=3", kNGram | kNGramIntervals | kNGramZipf, 3},  // 112
+      {"ngram4-int-zipf", "Zipf comlexity of intervals N<=4", kNGram | kNGramIntervals | kNGramZipf, 4},  // 113
+      {"ngram-zipf", "Zipf comlexity of pitch", kNGram | kNGramZipf, 0},  // 114
+      {"ngram-zipf-w", "Weighted Zipf comlexity of pitch ", kNGram | kNGramWeighted | kNGramZipf, 0},  // 115
+      {"ngram1-zipf", "Zipf comlexity of pitch N=1", kNGram | kNGramZipf, 1},  // 116
+      {"ngram2-zipf", "Zipf comlexity of pitch N<=2", kNGram | kNGramZipf, 2},  // 117
+      {"ngram3-zipf", "Zipf comlexity of pitch N<=3", kNGram | kNGramZipf, 3},  // 118
+      {"ngram4-zipf", "Zipf comlexity of pitch N<=4", kNGram | kNGramZipf, 4},  // 119
+      {"ngram-dur-zipf", "Zipf comlexity of durations", kNGram | kNGramDurations | kNGramZipf, 0},  // 120
+      {"ngram-dur-zipf-w", "Weighted Zipf comlexity of durations", kNGram | kNGramWeighted | kNGramDurations | kNGramZipf, 0},  // 121
+      {"ngram1-dur-zipf", "Zipf comlexity of durations N=1", kNGram | kNGramDurations | kNGramZipf, 1},  // 122
+      {"ngram2-dur-zipf", "Zipf comlexity of durations N<=2", kNGram | kNGramDurations | kNGramZipf, 2},  // 123
+      {"ngram3-dur-zipf", "Zipf comlexity of durations N<=2", kNGram | kNGramDurations | kNGramZipf, 3},  // 124
+      {"ngram4-dur-zipf", "Zipf comlexity of durations N<=2", kNGram | kNGramDurations | kNGramZipf, 4},  // 125
+      {"bar-phase", "Convert bar time to phase values", kBarTime | kBarPhase, 0},  // 126
+      {"bar-phase-delta", "Convert bar time to phase values, using wrong bar times", kBarTime | kBarPhaseDelta, 0},  // 127
+      {"bar-phase-re", "Convert bar time to real part of complex value", kBarTime | kBarPhaseCos, 0},  // 128
+      {"bar-phase-im", "Convert bar time to imaginary part of complex value", kBarTime | kBarPhaseSin, 0},  // 129
+      {"bar-key", "Write key of each bar according to K-S", kBarTime | kBarKey, 0},  // 130
+      {"beat-phase", "Convert sub beat times to phase values", kBarTime | kBeatPhase, 0},  // 131
+      {"tonal-phase", "Convert tonal pitch class to phase values", kBarTime | kTonalPhase, 0},  // 132
+  }};
+}();
 // clang-format on
 
 namespace detail {

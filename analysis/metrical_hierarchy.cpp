@@ -9,7 +9,7 @@ struct Group {
 };
 
 // Children of a group, in order; returns how many (0..3).
-int children(Group g, std::array<Group, 3>& out) {
+std::size_t children(Group g, std::array<Group, 3>& out) {
   if (g.size <= 1) return 0;
   if (g.size == 2) {
     out[0] = {1, g.first + 1};
@@ -22,7 +22,7 @@ int children(Group g, std::array<Group, 3>& out) {
   }
   const GroupSplit split = splitGroup(g.size);
   std::uint64_t first = g.first;
-  for (int i = 0; i < split.count; ++i) {
+  for (std::size_t i = 0; i < split.count; ++i) {
     out[i] = {split.sizes[i], first};
     first += split.sizes[i];
   }
@@ -68,8 +68,8 @@ int MetricalHierarchy::weight(std::int64_t index) const {
   std::array<Group, 3> kids{};
   for (;;) {
     if (g.first == k) ++w;
-    const int count = children(g, kids);
-    int i = 0;
+    const std::size_t count = children(g, kids);
+    std::size_t i = 0;
     while (i < count && !(kids[i].first <= k && k < kids[i].first + kids[i].size)) ++i;
     if (i == count) return w;
     g = kids[i];
@@ -82,14 +82,14 @@ bool MetricalHierarchy::isMainBeat(std::int64_t beat) const {
   return weight(beat - 1) != 1;
 }
 
-int MetricalHierarchy::topLevelGroupCount() const {
+std::size_t MetricalHierarchy::topLevelGroupCount() const {
   std::array<Group, 3> kids{};
   return children({beats_, 0}, kids);
 }
 
 std::uint64_t MetricalHierarchy::lastTopLevelGroupSize() const {
   std::array<Group, 3> kids{};
-  const int count = children({beats_, 0}, kids);
+  const std::size_t count = children({beats_, 0}, kids);
   return count == 0 ? 1 : kids[count - 1].size;
 }
 

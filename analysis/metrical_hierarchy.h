@@ -13,7 +13,7 @@ namespace suite::analysis {
 /// into (2 or 3 of them, summing to \a size); count 0 for smaller sizes.
 struct GroupSplit {
   std::array<std::uint64_t, 3> sizes{};
-  int count = 0;
+  std::size_t count = 0;
 };
 GroupSplit splitGroup(std::uint64_t size);
 
@@ -37,7 +37,7 @@ class MetricalHierarchy {
   bool isMainBeat(std::int64_t beat) const;
 
   /// Number of children of the root (0 for a single beat).
-  int topLevelGroupCount() const;
+  std::size_t topLevelGroupCount() const;
 
   /// Size of the last child of the root; 1 when the root has no children.
   std::uint64_t lastTopLevelGroupSize() const;

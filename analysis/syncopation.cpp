@@ -39,7 +39,7 @@ std::vector<double> syncopation(const core::Melody& melody, int level) {
         span = beat.lastTopLevelGroupSize() * (sig.ticksPerBeat / d);
         break;
       case -1:
-        span = beat.weight(0) < 4 ? s : s * std::uint64_t(beat.topLevelGroupCount());
+        span = beat.weight(0) < 4 ? s : s * beat.topLevelGroupCount();
         break;
       default:
         span = s;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/melody_reader.h"
 #include "text/text_format.h"
 
 namespace suite::analysis {
@@ -12,13 +13,16 @@ namespace {
 using core::kPitchClassNames;
 using core::pitchClass;
 
+// Pitch class 0..11 of a pitch, as an index.
+std::size_t pitchClassIndex(int pitch) { return static_cast<std::size_t>(pitchClass(pitch)); }
+
 // Profile index of pitch class pc against tonic t: semitones above the tonic.
-int profileIndex(int pc, int tonic) { return ((pc - tonic) % 12 + 12) % 12; }
+std::size_t profileIndex(std::size_t pc, std::size_t tonic) { return (pc + 12 - tonic) % 12; }
 
 // Writes "Sorted: " and "%-2s: %5.2f|" per tonic, in descending order of value.
 void printSorted(const std::vector<double>& values, std::ostream& out) {
-  std::array<std::pair<int, double>, 12> sorted;
-  for (int t = 0; t < 12; ++t) sorted[t] = {t, values[t]};
+  std::array<std::pair<std::size_t, double>, 12> sorted;
+  for (std::size_t t = 0; t < 12; ++t) sorted[t] = {t, values[t]};
   std::stable_sort(sorted.begin(), sorted.end(),
                    [](const auto& a, const auto& b) { return a.second > b.second; });
   out << "Sorted: ";
@@ -87,15 +91,15 @@ int findKey(std::span<const std::int8_t> pitches, std::vector<double>& keySums) 
   if (pitches.empty()) return kNoKey;
   keySums.assign(24, 0.0);
   for (const std::int8_t p : pitches) {
-    const int pc = pitchClass(p);
-    for (int t = 0; t < 12; ++t) {
+    const std::size_t pc = pitchClassIndex(p);
+    for (std::size_t t = 0; t < 12; ++t) {
       keySums[t] += kMajorKeyProfile[profileIndex(pc, t)];
       keySums[12 + t] += kMinorKeyProfile[profileIndex(pc, t)];
     }
   }
   double best = 0.0;
-  int key = 0;
-  for (int t = 0; t < 12; ++t) {
+  std::size_t key = 0;
+  for (std::size_t t = 0; t < 12; ++t) {
     if (keySums[t] > best) {
       best = keySums[t];
       key = t;
@@ -105,88 +109,91 @@ int findKey(std::span<const std::int8_t> pitches, std::vector<double>& keySums) 
       key = 12 + t;
     }
   }
-  return key;
+  return static_cast<int>(key);
 }
 
-int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, bool print) {
+int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, std::ostream* trace) {
   const std::span<const std::int8_t> pitches = bar < 0 ? index.wholeMelody() : index.bar(bar);
-  std::ostream* out = print ? index.melody().messageStream : nullptr;
-  if (out == nullptr) return findKey(pitches, keySums);
+  if (trace == nullptr) return findKey(pitches, keySums);
+  std::ostream& out = *trace;
 
   if (pitches.empty()) {
-    *out << "Empty bar.";  // no line break: the next trace line continues this one
+    out << "Empty bar.";  // no line break: the next trace line continues this one
     return kNoKey;
   }
   if (bar < 1) {
-    *out << "Melody\n";
+    out << "Melody\n";
   } else {
-    *out << "Bar " << bar << '\n';
+    out << "Bar " << bar << '\n';
   }
-  for (const std::int8_t p : pitches) *out << kPitchClassNames[pitchClass(p)] << ' ';
-  *out << '\n';
+  for (const std::int8_t p : pitches) out << kPitchClassNames[pitchClass(p)] << ' ';
+  out << '\n';
 
   const int key = findKey(pitches, keySums);
-  for (int t = 0; t < 12; ++t) {
+  for (std::size_t t = 0; t < 12; ++t) {
     const char* name = kPitchClassNames[t];
-    *out << "Testing Root: " << name << '\n';
+    out << "Testing Root: " << name << '\n';
     for (const std::int8_t p : pitches) {
-      const int pc = pitchClass(p);
-      const int idx = profileIndex(pc, t);
-      *out << "Tone: " << int{p} << " Pitchclass: " << kPitchClassNames[pc]
-           << " tonIdx = " << idx << '\n'
-           << "---> Val(maj)= " << text::formatGeneral(kMajorKeyProfile[idx])
-           << " Val(min) =" << text::formatGeneral(kMinorKeyProfile[idx]) << '\n';
+      const std::size_t pc = pitchClassIndex(p);
+      const std::size_t idx = profileIndex(pc, t);
+      out << "Tone: " << int{p} << " Pitchclass: " << kPitchClassNames[pc]
+          << " tonIdx = " << idx << '\n'
+          << "---> Val(maj)= " << text::formatGeneral(kMajorKeyProfile[idx])
+          << " Val(min) =" << text::formatGeneral(kMinorKeyProfile[idx]) << '\n';
     }
-    *out << "Sum " << name << "(maj) = " << text::formatGeneral(keySums[t]) << " sum " << name
-         << "(min) = " << text::formatGeneral(keySums[12 + t]) << '\n';
+    out << "Sum " << name << "(maj) = " << text::formatGeneral(keySums[t]) << " sum " << name
+        << "(min) = " << text::formatGeneral(keySums[12 + t]) << '\n';
   }
   const char* mode = key < 12 ? " major" : " minor";
   if (bar < 0) {
-    *out << "Winner = " << kPitchClassNames[key % 12] << mode << '\n';
+    out << "Winner = " << kPitchClassNames[key % 12] << mode << '\n';
   } else {
-    *out << "Winner (Bar " << bar << ") = " << kPitchClassNames[key % 12] << mode << '\n';
+    out << "Winner (Bar " << bar << ") = " << kPitchClassNames[key % 12] << mode << '\n';
   }
   return key;
 }
 
-int findKey(const core::Melody& melody, int bar, std::vector<double>& keySums, bool print) {
-  return findKey(BarIndex(melody), bar, keySums, print);
+int findKey(const core::Melody& melody, int bar, std::vector<double>& keySums,
+            std::ostream* trace) {
+  return findKey(BarIndex(melody), bar, keySums, trace);
 }
 
-std::vector<double> tonalityVector(const BarIndex& index, int bar, int mode, bool print) {
+std::vector<double> tonalityVector(const BarIndex& index, int bar, int mode, std::ostream& out,
+                                   bool print) {
   const std::span<const std::int8_t> pitches =
       bar == 0 ? index.wholeMelody() : (bar > 0 ? index.barOrEarlier(bar) : index.bar(bar));
-  std::ostream* out = index.melody().messageStream;
   if (pitches.empty()) {
-    if (out != nullptr) *out << "Empty Bar!\n";
+    out << "Empty Bar!\n";
     return {};
   }
   const std::array<double, 12>& profile = (mode & 1) != 0 ? kMajorKeyProfile : kMinorKeyProfile;
   std::vector<double> values(12, 0.0);
   for (const std::int8_t p : pitches) {
-    const int pc = pitchClass(p);
-    for (int t = 0; t < 12; ++t) values[t] += profile[profileIndex(pc, t)];
+    const std::size_t pc = pitchClassIndex(p);
+    for (std::size_t t = 0; t < 12; ++t) values[t] += profile[profileIndex(pc, t)];
   }
-  if (print && out != nullptr) {
-    *out << "Tonality vector:\n";
-    for (const double v : values) *out << text::formatGeneral(v) << ' ';
-    *out << '\n';
-    printSorted(values, *out);
+  if (print) {
+    out << "Tonality vector:\n";
+    for (const double v : values) out << text::formatGeneral(v) << ' ';
+    out << '\n';
+    printSorted(values, out);
   }
   return values;
 }
 
-std::vector<double> tonalityVector(const core::Melody& melody, int bar, int mode, bool print) {
-  return tonalityVector(BarIndex(melody), bar, mode, print);
+std::vector<double> tonalityVector(const core::Melody& melody, int bar, int mode,
+                                   std::ostream& out, bool print) {
+  return tonalityVector(BarIndex(melody), bar, mode, out, print);
 }
 
-double barTonalityCorrelation(const BarIndex& a, const BarIndex& b, int bar, int mode) {
+double barTonalityCorrelation(const BarIndex& a, const BarIndex& b, int bar, int mode,
+                              std::ostream& diag) {
   // Bars count from 1; bar 0 would mean the whole melodies.
   if (bar < 1) return 0.0;
   const auto wanted = static_cast<std::uint32_t>(bar);
   if (a.numberOfBars() < wanted || b.numberOfBars() < wanted) return 0.0;
-  const std::vector<double> x = tonalityVector(a, bar, mode, false);
-  const std::vector<double> y = tonalityVector(b, bar, mode, false);
+  const std::vector<double> x = tonalityVector(a, bar, mode, diag, false);
+  const std::vector<double> y = tonalityVector(b, bar, mode, diag, false);
   if (x.size() != y.size()) return 0.0;
   double xy = 0.0;
   double xx = 0.0;
@@ -200,42 +207,40 @@ double barTonalityCorrelation(const BarIndex& a, const BarIndex& b, int bar, int
   return xy;
 }
 
-double barTonalityCorrelation(const core::Melody& a, const core::Melody& b, int bar, int mode) {
-  return barTonalityCorrelation(BarIndex(a), BarIndex(b), bar, mode);
+double barTonalityCorrelation(const core::Melody& a, const core::Melody& b, int bar, int mode,
+                              std::ostream& diag) {
+  return barTonalityCorrelation(BarIndex(a), BarIndex(b), bar, mode, diag);
 }
 
 void printTonalityReport(const core::Melody& melody, std::ostream& out, std::ostream& err) {
-  core::Melody copy = melody;
-  copy.messageStream = &out;
-  copy.errorStream = &err;
-  const BarIndex index(copy);
+  const BarIndex index(melody);
   const int bars = static_cast<int>(std::min<std::uint32_t>(index.numberOfBars(), INT32_MAX));
   std::vector<double> keySums;
 
-  copy.printMelodySummary(out);
+  melody.printMelodySummary(out, err);
 
   out << "Barwise analysis: \n----------------- \n";
-  for (int bar = 1; bar <= bars; ++bar) findKey(index, bar, keySums, true);
+  for (int bar = 1; bar <= bars; ++bar) findKey(index, bar, keySums, &out);
   out << "Total Key analysis: \n--------------------\n";
-  findKey(index, -1, keySums, true);
+  findKey(index, -1, keySums, &out);
 
   out << "\nBarwise tonality vectors (Major)\n" << std::string(31, '-') << '\n';
-  for (int bar = 1; bar <= bars; ++bar) tonalityVector(index, bar, kMajorMode, true);
+  for (int bar = 1; bar <= bars; ++bar) tonalityVector(index, bar, kMajorMode, out, true);
   out << "\nBarwise tonality vectors (Minor)\n" << std::string(31, '-') << '\n';
-  for (int bar = 1; bar <= bars; ++bar) tonalityVector(index, bar, kMinorMode, true);
+  for (int bar = 1; bar <= bars; ++bar) tonalityVector(index, bar, kMinorMode, out, true);
 
   out << "\nTotal tonality vectors (Major)\n" << std::string(29, '-') << '\n';
-  tonalityVector(index, 0, kMajorMode, true);
+  tonalityVector(index, 0, kMajorMode, out, true);
   out << "\nTotal tonality vectors (Minor)\n" << std::string(29, '-') << '\n';
-  tonalityVector(index, 0, kMinorMode, true);
+  tonalityVector(index, 0, kMinorMode, out, true);
 }
 
-int printTonalityReport(core::MelodyReader& reader, const std::string& fileName,
-                        std::ostream& out) {
+int printTonalityReport(const std::string& fileName, std::ostream& out, std::ostream& err) {
+  core::MelodyReader reader(err, 24);
   std::vector<core::Melody> melodies;
-  const bool read = core::readMelodyFiles(reader, {fileName}, 24, melodies);
+  const bool read = core::readMelodyFiles(reader, {fileName}, melodies);
   if (!read || melodies.empty() || melodies.front().empty()) return 1;
-  printTonalityReport(melodies.front(), out, reader.err);
+  printTonalityReport(melodies.front(), out, err);
   return 0;
 }
 

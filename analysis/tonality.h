@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "core/melody.h"
-#include "core/melody_reader.h"
 
 namespace suite::analysis {
 
@@ -41,8 +40,6 @@ inline constexpr int kMinorMode = 2;
 class BarIndex {
  public:
   explicit BarIndex(const core::Melody& melody);
-
-  const core::Melody& melody() const { return *melody_; }
 
   /// Pitches of every note of the melody.
   std::span<const std::int8_t> wholeMelody() const;
@@ -78,38 +75,45 @@ class BarIndex {
 int findKey(std::span<const std::int8_t> pitches, std::vector<double>& keySums);
 
 /// Key index of \a bar (bar < 0: the whole melody) with its 24 key sums, as
-/// above. With \a print the trace goes to the melody's messageStream; an
-/// empty selection then writes "Empty bar." (without a line break).
-int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, bool print);
+/// above. With a \a trace sink the key finding is written to it step by
+/// step; an empty selection then writes "Empty bar." (without a line break).
+int findKey(const BarIndex& index, int bar, std::vector<double>& keySums, std::ostream* trace);
 
 /// The same for a single call; use a BarIndex in bar-wise loops.
-int findKey(const core::Melody& melody, int bar, std::vector<double>& keySums, bool print);
+int findKey(const core::Melody& melody, int bar, std::vector<double>& keySums,
+            std::ostream* trace);
 
 /// The 12 profile sums of \a bar (0: the whole melody) for tonics 0..11, with
 /// the major profile when bit 0 of \a mode is set, else the minor one. An
 /// empty bar falls back to the nearest earlier bar with notes, but never to
-/// bar 1 (a negative bar has no fallback). Nothing found: "Empty Bar!" on the messageStream and an empty
-/// vector. With \a print the vector and its sorted form are written too.
-std::vector<double> tonalityVector(const BarIndex& index, int bar, int mode, bool print);
+/// bar 1 (a negative bar has no fallback). Nothing found: "Empty Bar!" on
+/// \a out and an empty vector. With \a print the vector and its sorted form
+/// are written to \a out too.
+std::vector<double> tonalityVector(const BarIndex& index, int bar, int mode, std::ostream& out,
+                                   bool print);
 
 /// The same for a single call; use a BarIndex in bar-wise loops.
-std::vector<double> tonalityVector(const core::Melody& melody, int bar, int mode, bool print);
+std::vector<double> tonalityVector(const core::Melody& melody, int bar, int mode,
+                                   std::ostream& out, bool print);
 
 /// Cosine of the tonality vectors of \a bar in two melodies, in [0, 1]; 0 when
-/// the bar is below 1, beyond either melody's bars, or empty in one of them.
-double barTonalityCorrelation(const BarIndex& a, const BarIndex& b, int bar, int mode);
+/// the bar is below 1, beyond either melody's bars, or empty in one of them
+/// (then "Empty Bar!" on \a diag).
+double barTonalityCorrelation(const BarIndex& a, const BarIndex& b, int bar, int mode,
+                              std::ostream& diag);
 
 /// The same for a single call; use BarIndex objects in bar-wise loops.
-double barTonalityCorrelation(const core::Melody& a, const core::Melody& b, int bar, int mode);
+double barTonalityCorrelation(const core::Melody& a, const core::Melody& b, int bar, int mode,
+                              std::ostream& diag);
 
 /// The tonality report of a loaded melody: summary, bar-wise and total key
 /// analysis with traces, and the bar-wise and total tonality vectors, all to
 /// \a out (warnings of the summary go to \a err).
 void printTonalityReport(const core::Melody& melody, std::ostream& out, std::ostream& err);
 
-/// Reads \a fileName at quantization 24 and prints its tonality report to
-/// \a out. Returns 0 when the melody was read, 1 (with no report) otherwise.
-int printTonalityReport(core::MelodyReader& reader, const std::string& fileName,
-                        std::ostream& out);
+/// Reads \a fileName at quantization 24 (reading messages on \a err) and
+/// prints its tonality report to \a out. Returns 0 when the melody was read,
+/// 1 (with no report) otherwise.
+int printTonalityReport(const std::string& fileName, std::ostream& out, std::ostream& err);
 
 }  // namespace suite::analysis

@@ -15,11 +15,7 @@ core::Melody reel() {
   std::ostringstream sink;
   core::MelodyReader reader(sink);
   core::Melody m;
-  m.messageStream = &sink;
-  m.errorStream = &sink;
   core::readMelodyFile(reader, SUITE_BENCH_DATA_DIR "/melodies/DowntheGortRoadreel.csv", m);
-  m.messageStream = nullptr;
-  m.errorStream = nullptr;
   return m;
 }
 

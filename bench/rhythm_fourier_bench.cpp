@@ -24,7 +24,6 @@ using namespace suite::similarity;
 core::Melody loadMelody(const std::string& name) {
   core::MelodyReader reader(std::cerr);
   core::Melody melody;
-  melody.messageStream = &std::cerr;
   const std::string path = std::string(SUITE_BENCH_DATA_DIR) + "/melodies/" + name;
   if (!core::readMelodyFile(reader, path, melody)) {
     std::cerr << "cannot read " << name << '\n';

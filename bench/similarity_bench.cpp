@@ -23,7 +23,6 @@ using namespace suite::similarity;
 core::Melody load(const std::string& name) {
   core::MelodyReader reader(std::cerr);
   core::Melody melody;
-  melody.messageStream = &std::cerr;
   if (!core::readMelodyFile(reader, std::string(SUITE_BENCH_DATA_DIR) + "/melodies/" + name, melody)) {
     std::cerr << "cannot read " << name << '\n';
     std::exit(1);

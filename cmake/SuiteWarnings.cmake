@@ -1,6 +1,7 @@
 # Warning flags shared by every target of the suite (link PRIVATE to suite_warnings).
 add_library(suite_warnings INTERFACE)
-target_compile_options(suite_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
+target_compile_options(suite_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                       -Wsign-conversion)
 if(SUITE_WERROR)
   target_compile_options(suite_warnings INTERFACE -Werror)
 endif()

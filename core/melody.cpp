@@ -76,11 +76,8 @@ std::vector<std::int32_t> Melody::computePhraseFlags() const {
   return flags;
 }
 
-Melody Melody::extractPhrase(int k) const {
+Melody Melody::extractPhrase(int k, std::ostream& diag) const {
   Melody phrase;
-  phrase.messageStream = messageStream;
-  phrase.errorStream = errorStream;
-  phrase.quantLevel = quantLevel;
   phrase.annotatedKey = annotatedKey;
   int starts = -1;
   for (std::size_t i = 0; i < pitches.size() && i < phraseFlags.size(); ++i) {
@@ -100,43 +97,39 @@ Melody Melody::extractPhrase(int k) const {
   phrase.signature = signature;
   phrase.barLength = barLength;
   // Durations stay in the source's tatum units, so the phrase keeps its tatum.
-  phrase.timeline.cachedTatum = timeline.tatum(signature, *errorStream);
+  phrase.timeline.cachedTatum = timeline.tatum(signature, diag);
   phrase.phraseFlags = phrase.computePhraseFlags();
   // Consistency check: only its messages matter.
-  (void)phrase.expandToTatums();
+  (void)phrase.expandToTatums(diag);
   return phrase;
 }
 
-std::vector<Melody> Melody::splitPhrases() const {
+std::vector<Melody> Melody::splitPhrases(std::ostream& diag) const {
   std::vector<Melody> phrases;
   for (int k = 0;; ++k) {
-    Melody phrase = extractPhrase(k);
+    Melody phrase = extractPhrase(k, diag);
     if (phrase.pitches.empty()) break;
     phrases.push_back(std::move(phrase));
   }
   return phrases;
 }
 
-Melody Melody::expandToTatums() const {
+Melody Melody::expandToTatums(std::ostream& diag) const {
   Melody result;
   result.name = name;
   result.signature = signature;
   result.barLength = barLength;
   result.annotatedKey = annotatedKey;
-  result.messageStream = messageStream;
-  result.errorStream = errorStream;
-  result.quantLevel = quantLevel;
   if (pitches.size() != durations.size() || pitches.size() != timeline.size()) {
-    *messageStream << pitches.size() << ' ' << durations.size() << ' ' << timeline.size()
-                   << '\n'
-                   << "Invalid Melody class object (" << name << ")\n";
+    diag << pitches.size() << ' ' << durations.size() << ' ' << timeline.size() << '\n'
+         << "Invalid Melody class object (" << name << ")\n";
     return result;
   }
 
   for (std::size_t i = 0; i < pitches.size(); ++i) {
     std::uint32_t d = durations[i];
     if (d > kMaxExpandedTatums) {
-      *errorStream << "WARNING: Suspicious duration found: " << d << '\n';
+      diag << "WARNING: Suspicious duration found: " << d << '\n';
       d = kMaxExpandedTatums;
     }
     result.pitches.insert(result.pitches.end(), d, pitches[i]);
@@ -144,7 +137,7 @@ Melody Melody::expandToTatums() const {
   result.durations.assign(result.pitches.size(), 1);
   if (result.pitches.empty()) return result;
 
-  const std::uint64_t tatum = timeline.tatum(signature, *errorStream);
+  const std::uint64_t tatum = timeline.tatum(signature, diag);
   BarTimeline renumbered = timeline;
   renumbered.normalizeBars();
   MetricalPosition position = renumbered[0];
@@ -159,8 +152,8 @@ Melody Melody::expandToTatums() const {
   return result;
 }
 
-void Melody::printMelodySummary(std::ostream& out) const {
-  const std::uint64_t tatum = timeline.tatum(signature, *errorStream);
+void Melody::printMelodySummary(std::ostream& out, std::ostream& diag) const {
+  const std::uint64_t tatum = timeline.tatum(signature, diag);
   const std::uint64_t whole = 4ULL * signature.ticksPerBeat;
   const std::uint64_t g = gcd(tatum, whole);
   const auto [lowest, highest] = pitchRange();
@@ -195,7 +188,7 @@ void Melody::printNotes(std::size_t from, std::size_t to, std::ostream& out) con
     const int relative = pitches[i] - 60;
     const int octave = relative >= 0 ? relative / 12 : -((-relative + 11) / 12);
     const std::string noteName = kPitchClassNames[pitchClass(pitches[i])];
-    std::size_t padding = 4 - noteName.size() - (octave < 0 ? 1 : 0);
+    const std::size_t padding = 4 - noteName.size() - (octave < 0 ? 1u : 0u);
     out << noteName << octave << std::string(padding, ' ');
     endCell();
     // Beyond 128 tatums (where expandToTatums caps a duration as suspicious)

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iostream>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,15 +68,12 @@ struct Melody {
   double barLength = 1.0;                ///< numerator / denominator
   std::int32_t annotatedKey = 0;
   BarTimeline timeline;
-  std::ostream* messageStream = &std::cout;  ///< loading progress ("Reading: ...")
-  std::ostream* errorStream = &std::cerr;    ///< warnings and errors
-  std::int32_t quantLevel = 24;
 
   std::size_t size() const { return pitches.size(); }
   bool empty() const { return pitches.empty(); }
 
   /// Empties pitches, durations, onsets, phrase flags and the timeline; keeps
-  /// name, signature and settings.
+  /// name and signature.
   void clear();
 
   /// Sum of the durations (tatum units).
@@ -95,20 +92,22 @@ struct Melody {
   std::vector<std::int32_t> computePhraseFlags() const;
 
   /// Phrase \a k (from 0) as a melody of its own named name + "_P" + k;
-  /// an empty melody when there is no such phrase.
-  Melody extractPhrase(int k) const;
+  /// an empty melody when there is no such phrase. The messages of its
+  /// consistency check (see expandToTatums) go to \a diag.
+  Melody extractPhrase(int k, std::ostream& diag) const;
 
-  /// All phrases, in order.
-  std::vector<Melody> splitPhrases() const;
+  /// All phrases, in order; messages to \a diag as for extractPhrase.
+  std::vector<Melody> splitPhrases(std::ostream& diag) const;
 
   /// One note per tatum: every note repeated once per tatum of its duration,
-  /// each with duration 1. Empty (with a message) when the counts of pitches,
-  /// durations and positions differ.
-  Melody expandToTatums() const;
+  /// each with duration 1. Empty when the counts of pitches, durations and
+  /// positions differ ("Invalid Melody class object (<name>)" on \a diag); a
+  /// duration above 128 tatums is reported on \a diag and capped.
+  Melody expandToTatums(std::ostream& diag) const;
 
-  /// The summary block: counts, signature, tatum, bars, pitch statistics and
-  /// the notes.
-  void printMelodySummary(std::ostream& out) const;
+  /// The summary block to \a out: counts, signature, tatum, bars, pitch
+  /// statistics and the notes. An invalid timeline is reported on \a diag.
+  void printMelodySummary(std::ostream& out, std::ostream& diag) const;
 
   /// Notes [from, to) as note names with one "." cell per further tatum,
   /// 16 cells per line.

@@ -99,7 +99,8 @@ class TableLoad {
  public:
   TableLoad(const MelodyReader& reader, std::istream& in, const std::string& fileName,
             Melody& melody)
-      : err_(reader.err), lines_(in), fileName_(fileName), melody_(melody) {}
+      : err_(reader.err), lines_(in), fileName_(fileName), melody_(melody),
+        level_(reader.quantLevel) {}
 
   bool run(int verbosity);
 
@@ -127,12 +128,12 @@ class TableLoad {
   std::string line_;
   std::vector<std::int64_t> tickDurations_;
   MetricalPosition lastRow_;
-  int level_ = 0;
+  int level_;  ///< the reader's quantisation level, adjusted to the table
 };
 
 bool TableLoad::run(int verbosity) {
   melody_.clear();
-  if (verbosity > 0) *melody_.messageStream << "Reading: " << fileName_ << '\n';
+  if (verbosity > 0) err_ << "Reading: " << fileName_ << '\n';
 
   if (!lines_.next(line_)) return ioError();
   const std::optional<Header> header = parseHeader(chompLine(line_));
@@ -156,7 +157,7 @@ bool TableLoad::run(int verbosity) {
   if (!melody_.timeline.isOnGrid(level_, sig)) {
     QuantizeResult q = melody_.timeline.quantize(level_, sig, err_);
     melody_.timeline = std::move(q.timeline);
-    *melody_.messageStream << "Quantizing melody " << fileName_ << " at level " << level_ << " ...";
+    err_ << "Quantizing melody " << fileName_ << " at level " << level_ << " ...";
     if (!q.collisions.empty()) {
       err_ << " Failure.\n";
       return fail();
@@ -221,7 +222,6 @@ bool TableLoad::readRows() {
 
 bool TableLoad::adjustLevel() {
   Signature& sig = melody_.signature;
-  level_ = melody_.quantLevel;
   // The grid step is ticksPerBeat / level: a level below 1 has no grid.
   if (level_ < 1) {
     err_ << fileName_ << ": Quantization level " << level_ << " is not supported (use 1 or more)\n";
@@ -233,7 +233,6 @@ bool TableLoad::adjustLevel() {
     err_ << "Warning: Quantization level (" << level_ << ") suspiciously high. Using " << t
          << " instead.\n";
     level_ = static_cast<int>(t);
-    melody_.quantLevel = level_;
   } else if (level > 1 && t % level != 0) {
     const std::uint64_t n = std::uint64_t{t} * level / gcd(t, level);
     if (n > kMaxTicksPerBeat) return badFormat();
@@ -291,7 +290,7 @@ bool readMelodyFile(const MelodyReader& reader, const std::string& fileName, Mel
 }
 
 bool readMelodyFiles(MelodyReader& reader, const std::vector<std::string>& fileNames,
-                     int quantLevel, std::vector<Melody>& melodies) {
+                     std::vector<Melody>& melodies) {
   try {
     melodies.assign(fileNames.size(), Melody{});
   } catch (const std::bad_alloc&) {
@@ -301,9 +300,6 @@ bool readMelodyFiles(MelodyReader& reader, const std::vector<std::string>& fileN
   bool anyRead = fileNames.empty();
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
     Melody& melody = melodies[i];
-    melody.messageStream = &reader.err;
-    melody.errorStream = &reader.err;
-    melody.quantLevel = quantLevel;
     if (readMelodyFile(reader, fileNames[i], melody)) {
       anyRead = true;
     } else {

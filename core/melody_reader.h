@@ -13,27 +13,29 @@ namespace suite::core {
 
 /// Settings and state of the melody table reader.
 struct MelodyReader {
-  explicit MelodyReader(std::ostream& errorStream) : err(errorStream) {}
+  explicit MelodyReader(std::ostream& errorStream, int level = 24)
+      : err(errorStream), quantLevel(level) {}
 
-  std::ostream& err;            ///< where errors and warnings go
+  std::ostream& err;            ///< where progress, warnings and errors go
+  int quantLevel;               ///< grid points per beat
   int verbosity = 0;            ///< above 0: "Reading: <file>" per file
   std::string lastFailingName;  ///< the last file that failed in readMelodyFiles
 };
 
-/// Reads one melody table file into \a melody, whose messageStream,
-/// errorStream and quantLevel the caller sets first. On failure the melody is
-/// left cleared; an unopenable file fails without a message.
+/// Reads one melody table file into \a melody at the reader's quantisation
+/// level. On failure the melody is left cleared; an unopenable file fails
+/// without a message.
 bool readMelodyFile(const MelodyReader& reader, const std::string& fileName, Melody& melody);
 
 /// The same from a stream; \a fileName is used in messages and as the name.
 bool readMelodyTable(const MelodyReader& reader, std::istream& in, const std::string& fileName,
                      Melody& melody);
 
-/// Reads every listed file at \a quantLevel into one melody per name, in list
-/// order; a file that fails is reported ("Error reading <file>") and stays as
-/// an empty melody. True when at least one file was read or the list is empty.
+/// Reads every listed file into one melody per name, in list order; a file
+/// that fails is reported ("Error reading <file>") and stays as an empty
+/// melody. True when at least one file was read or the list is empty.
 bool readMelodyFiles(MelodyReader& reader, const std::vector<std::string>& fileNames,
-                     int quantLevel, std::vector<Melody>& melodies);
+                     std::vector<Melody>& melodies);
 
 /// Reads a file list: one name per line, lines starting with ";" and empty
 /// lines skipped, trailing white space removed. "Could not open <file>" on

@@ -14,11 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::istringstream in(text);
   std::ostringstream messages;
-  suite::core::MelodyReader reader(messages);
+  suite::core::MelodyReader reader(messages, 1 + static_cast<int>(size % 48));
   suite::core::Melody melody;
-  melody.messageStream = &messages;
-  melody.errorStream = &messages;
-  melody.quantLevel = 1 + static_cast<int>(size % 48);
   if (!suite::core::readMelodyTable(reader, in, "fuzz.csv", melody)) return 0;
 
   const std::size_t n = melody.pitches.size();

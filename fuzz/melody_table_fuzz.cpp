@@ -13,12 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data) + (size > 0 ? 1 : 0),
                          size > 0 ? size - 1 : 0);
   std::ostringstream sink;
-  suite::core::MelodyReader reader(sink);
+  suite::core::MelodyReader reader(sink, level);
   reader.verbosity = 1;
   suite::core::Melody melody;
-  melody.messageStream = &sink;
-  melody.errorStream = &sink;
-  melody.quantLevel = level;
   std::istringstream in(text);
   const bool ok = suite::core::readMelodyTable(reader, in, "fuzz.csv", melody);
   if (!ok && !melody.empty()) std::abort();
@@ -30,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
     // Everything derived from a loaded melody must stay well defined.
-    (void)melody.expandToTatums();
-    (void)melody.splitPhrases();
-    melody.printMelodySummary(sink);
+    (void)melody.expandToTatums(sink);
+    (void)melody.splitPhrases(sink);
+    melody.printMelodySummary(sink, sink);
   }
   return 0;
 }

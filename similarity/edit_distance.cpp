@@ -26,7 +26,7 @@ std::size_t slotOf(std::uint64_t key, int shift) {
 // entering from above; returns the step at row `last` of the block.
 int advanceBlock(std::uint64_t& plus, std::uint64_t& minus, std::uint64_t match, int hin,
                  std::uint64_t last) {
-  const std::uint64_t hinNegative = hin < 0 ? 1 : 0;
+  const std::uint64_t hinNegative = hin < 0 ? 1u : 0u;
   const std::uint64_t xv = match | minus;
   match |= hinNegative;
   const std::uint64_t xh = (((match & plus) + plus) ^ plus) | match;

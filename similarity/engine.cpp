@@ -118,13 +118,13 @@ SimilarityResult computeSimilarity(const core::Melody& a, const core::Melody& b,
   const core::Melody* pa = &a;
   const core::Melody* pb = &b;
   if (hasFlag(flags, Weighted)) {
-    expandedA = a.expandToTatums();
-    expandedB = b.expandToTatums();
+    expandedA = a.expandToTatums(context.err);
+    expandedB = b.expandToTatums(context.err);
     if (expandedA.empty() || expandedB.empty()) return {kUndefined, 0.0};
     pa = &expandedA;
     pb = &expandedB;
   }
-  if (hasFlag(flags, Harmonic)) return harmonicSimilarity(*pa, *pb, flags, type.param);
+  if (hasFlag(flags, Harmonic)) return harmonicSimilarity(*pa, *pb, flags, type.param, context.err);
 
   // Fuzzy rhythm compares duration classes of whole melodies, unaligned.
   if (hasFlag(flags, Rhythm) && hasFlag(flags, Fuzzy) && !hasFlag(flags, Contour) &&
@@ -167,8 +167,8 @@ SimilarityResult evaluateCombiType(const core::Melody& a, const core::Melody& b,
 
 double phraseSimilarity(const core::Melody& a, const core::Melody& b, const CombiType& combi,
                         EngineContext& context) {
-  const std::vector<core::Melody> pa = a.splitPhrases();
-  const std::vector<core::Melody> pb = b.splitPhrases();
+  const std::vector<core::Melody> pa = a.splitPhrases(context.err);
+  const std::vector<core::Melody> pb = b.splitPhrases(context.err);
   if (pa.empty() || pb.empty()) return kUndefined;
 
   // Weighted edit distance of the phrase lists: insertion and deletion cost
@@ -225,8 +225,8 @@ std::int8_t findBestTransposition(const core::Melody& a, const core::Melody& b,
   // prepared once and only the second one's pitches move.
   const std::vector<double> pitchesA = pitchSequence(a);
   const std::vector<double> pitchesB = pitchSequence(b);
-  const core::Melody expandedA = a.expandToTatums();
-  const core::Melody expandedB = b.expandToTatums();
+  const core::Melody expandedA = a.expandToTatums(context.err);
+  const core::Melody expandedB = b.expandToTatums(context.err);
   const bool weightedDefined = !expandedA.empty() && !expandedB.empty();
   const std::vector<double> expandedPitchesA = pitchSequence(expandedA);
   const std::vector<double> expandedPitchesB = pitchSequence(expandedB);

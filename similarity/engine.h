@@ -16,9 +16,10 @@ class GaussTable;
 struct EngineScratch;
 
 /// What one thread of comparisons needs besides the melodies: the shared,
-/// read-only Gauss table (null: the kernel is computed directly), the stream
-/// for the messages of tatum expansion, and scratch buffers reused from call
-/// to call. One context per thread; the melodies are never changed.
+/// read-only Gauss table (null: the kernel is computed directly), the sink of
+/// the diagnostics written while comparing (tatum expansion, empty bars,
+/// invalid timelines), and scratch buffers reused from call to call. One
+/// context per thread; the melodies are never changed.
 class EngineContext {
  public:
   EngineContext(std::ostream& err, const GaussTable* gauss);

@@ -29,7 +29,8 @@ double dot(const std::vector<double>& x, const std::vector<double>& y) {
 
 // Bar-wise cosine of the tonality vectors under the major and the minor
 // profile; the better mode wins.
-SimilarityResult tonalityCorrelation(const core::Melody& a, const core::Melody& b) {
+SimilarityResult tonalityCorrelation(const core::Melody& a, const core::Melody& b,
+                                     std::ostream& diag) {
   core::Melody ra = a;
   core::Melody rb = b;
   ra.timeline.normalizeBars();
@@ -41,8 +42,8 @@ SimilarityResult tonalityCorrelation(const core::Melody& a, const core::Melody& 
   double major = 0.0;
   double minor = 0.0;
   for (std::uint32_t bar = 1; bar <= n; ++bar) {
-    major += analysis::barTonalityCorrelation(ia, ib, static_cast<int>(bar), 1);
-    minor += analysis::barTonalityCorrelation(ia, ib, static_cast<int>(bar), 2);
+    major += analysis::barTonalityCorrelation(ia, ib, static_cast<int>(bar), 1, diag);
+    minor += analysis::barTonalityCorrelation(ia, ib, static_cast<int>(bar), 2, diag);
   }
   SimilarityResult result{major / n, 1.0};
   if (minor / n > result.value) result = {minor / n, 2.0};
@@ -79,8 +80,8 @@ double keySimilarity(const core::Melody& a, const core::Melody& b, std::uint32_t
   double cosines = 0.0;
   for (const int bar : bars) {
     // A bar without notes leaves the sums of the latest bar with notes.
-    const int ka = analysis::findKey(ia, bar, sumsA, false);
-    const int kb = analysis::findKey(ib, bar, sumsB, false);
+    const int ka = analysis::findKey(ia, bar, sumsA, nullptr);
+    const int kb = analysis::findKey(ib, bar, sumsB, nullptr);
     if (hasFlag(flags, CrossCorrelation)) {
       p += dot(sumsA, sumsA);
       q += dot(sumsB, sumsB);
@@ -115,8 +116,8 @@ double circleOfFifthsPosition(int key) {
 }
 
 SimilarityResult harmonicSimilarity(const core::Melody& a, const core::Melody& b,
-                                    std::uint32_t flags, int param) {
-  if (!hasFlag(flags, KeyFinding)) return tonalityCorrelation(a, b);
+                                    std::uint32_t flags, int param, std::ostream& diag) {
+  if (!hasFlag(flags, KeyFinding)) return tonalityCorrelation(a, b, diag);
   return {keySimilarity(a, b, flags, param), 0.0};
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 
 #include "core/melody.h"
 #include "similarity/engine.h"
@@ -16,8 +17,9 @@ double circleOfFifthsPosition(int key);
 
 /// Harmonic similarity of \a a and \a b for a Harmonic type's \a flags and
 /// \a param (1: the whole melody instead of bar by bar), in [0, 1].
-/// bestOffset is 1 or 2 for the plain rows (major or minor profile won).
+/// bestOffset is 1 or 2 for the plain rows (major or minor profile won),
+/// whose empty bars are reported on \a diag ("Empty Bar!").
 SimilarityResult harmonicSimilarity(const core::Melody& a, const core::Melody& b,
-                                    std::uint32_t flags, int param);
+                                    std::uint32_t flags, int param, std::ostream& diag);
 
 }  // namespace suite::similarity

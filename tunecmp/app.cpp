@@ -1,6 +1,5 @@
 #include "tunecmp/app.h"
 
-#include <ctime>
 #include <memory>
 
 #include "core/melody_reader.h"
@@ -17,24 +16,19 @@ namespace {
 
 constexpr const char* kBanner = "tunecmp v1.0.3 - melodic similarity, melody analysis suite";
 
-// The melodies of one list, read at the run's quantisation level; a file
-// that fails stays as an empty melody at its place.
+// The melodies of one list; a file that fails stays as an empty melody at
+// its place.
 std::vector<core::Melody> loadMelodies(core::MelodyReader& reader,
-                                       const std::vector<std::string>& names, int level) {
+                                       const std::vector<std::string>& names) {
   std::vector<core::Melody> melodies;
-  core::readMelodyFiles(reader, names, level, melodies);
+  core::readMelodyFiles(reader, names, melodies);
   return melodies;
 }
 
 }  // namespace
 
-RunEnvironment RunEnvironment::system() {
-  return {[] { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; },
-          [] { return static_cast<std::uint32_t>(std::time(nullptr)); }};
-}
-
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const RunEnvironment& environment) {
+        const text::RunEnvironment& environment) {
   const double start = environment.processorMilliseconds();
   const auto elapsed = [&environment](double since) {
     return environment.processorMilliseconds() - since;
@@ -70,11 +64,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (!similarity::buildGaussTable(*gauss, err)) gauss.reset();
   }
 
-  core::MelodyReader reader(err);
+  core::MelodyReader reader(err, settings.quantLevel);
   reader.verbosity = settings.readerVerbosity;
-  const std::vector<core::Melody> melodies1 = loadMelodies(reader, list1, settings.quantLevel);
+  const std::vector<core::Melody> melodies1 = loadMelodies(reader, list1);
   std::vector<core::Melody> ownMelodies2;
-  if (!settings.sameList) ownMelodies2 = loadMelodies(reader, list2, settings.quantLevel);
+  if (!settings.sameList) ownMelodies2 = loadMelodies(reader, list2);
   const std::vector<core::Melody>& melodies2 = settings.sameList ? melodies1 : ownMelodies2;
   err << "Reading files completed in " << text::formatGeneral(elapsed(start)) << " ms\n";
 
@@ -82,7 +76,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const PairMode mode = pairModeOf(settings);
   const std::size_t count = comparisonCount(mode, list1.size(), list2.size());
   if (settings.phraseMode) {
-    writePhraseReport(melodies1, settings.sameList ? nullptr : &melodies2);
+    writePhraseReport(melodies1, settings.sameList ? nullptr : &melodies2, err);
   }
   if (settings.verbosity > 0) {
     err << "Number of files 1: " << list1.size() << '\n'
@@ -90,50 +84,16 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         << "Number of comparings: " << count << "\n\n";
   }
 
-  const bool listOutput =
-      !settings.resultFile.empty() && !settings.queryMode && !settings.matrixOutput;
-  if (listOutput && !settings.append) {
+  if (settings.listOutput() && !settings.append) {
     writeResultLine(settings.resultFile, selected.header, WriteMode::Create, err);
   }
 
   similarity::EngineContext engine(err, gauss.get());
+  const PairRun pairRun{settings, measures, engine, environment, out, err};
   ResultTable table;
   table.reserve(count);
   forEachPair(mode, list1.size(), list2.size(), [&](std::size_t i, std::size_t j) {
-    const core::Melody& a = melodies1[i];
-    const core::Melody& b = melodies2[j];
-    if (settings.verbosity > 0) {
-      err << "Similarities " << list1[i] << ':' << list2[j] << '\n'
-          << "----------------------------------------------------\n\n";
-    }
-    if (settings.verbosity >= 2) {
-      for (const core::Melody* m : {&a, &b}) {
-        if (m->empty()) continue;
-        m->printMelodySummary(out);
-        err << '\n';
-      }
-    }
-    int t = 0;
-    if (settings.transpositionSearch) {
-      const double searchStart = environment.processorMilliseconds();
-      t = similarity::findBestTransposition(a, b, engine);
-      if (settings.verbosity >= 2) {
-        err << "Best transposition found in " << text::formatGeneral(elapsed(searchStart))
-            << " ms\n"
-            << "Best transposition: " << t << " semitones of " << list2[j] << '\n';
-      }
-    }
-    std::string rowText = list1[i] + settings.fieldSeparator + list2[j] + settings.fieldSeparator;
-    const double computeStart = environment.processorMilliseconds();
-    PairValues pair = computePair(a, b, measures, t, settings, rowText, engine, err);
-    if (settings.verbosity >= 2) {
-      err << "Similarity computation completed in " << text::formatGeneral(elapsed(computeStart))
-          << " ms\n";
-    }
-    table.push_back({i, j, std::move(pair.values)});
-    if (listOutput && pair.hit) {
-      writeResultLine(settings.resultFile, rowText, WriteMode::Append, err);
-    }
+    table.push_back({i, j, comparePair(pairRun, melodies1[i], melodies2[j], list1[i], list2[j])});
   });
 
   const ResultSource source{list1, list2, table, mode};

@@ -2,11 +2,11 @@
 
 #include "core/melody_reader.h"
 #include "similarity/types_file.h"
+#include "text/program.h"
 
 namespace suite::tunecmp {
-namespace {
 
-constexpr std::string_view kUsageText =
+const std::string_view kUsageText =
     "Usage: tunecmp [OPTIONS] file1 file2               [OUTPUT]\n"
     "       tunecmp [OPTIONS] -f  fileFile              [OUTPUT]\n"
     "       tunecmp [OPTIONS] -f1 fileFile              [OUTPUT]\n"
@@ -33,60 +33,33 @@ constexpr std::string_view kUsageText =
     "       tunecmp -p          print all supported similarity types to stdout\n"
     "       tunecmp -h          show this help\n";
 
-// A mode's file list: the list file named by the option's k-th argument.
-enum class ListRead { Ok, Missing, Unreadable };
+namespace {
 
-ListRead readListArg(const text::CommandLine& cl, int id, std::size_t k,
-                     std::vector<std::string>& list, std::ostream& err) {
-  const std::optional<std::string> name = cl.stringArg(id, k);
-  if (!name) return ListRead::Missing;
-  return core::readFileList(*name, list, err) ? ListRead::Ok : ListRead::Unreadable;
+// The message and the usage text; the run ends with a command-line error.
+std::optional<int> fail(std::string_view message, std::ostream& err) {
+  return text::failWithUsage(message, kUsageText, err);
 }
 
-}  // namespace
-
-void printUsage(std::string_view message, std::ostream& err) {
-  if (!message.empty()) err << message << '\n';
-  err << kUsageText;
-}
-
-std::optional<int> readSettings(const std::vector<std::string>& args, CompareSettings& settings,
-                                std::ostream& out, std::ostream& err) {
+// Every option except the mode: -th, -a, -P, -l, -r, -g, -D, -FS, -M, -n, -t
+// and -d, checked in this order. The parser drops an option whose argument
+// words run past the end, so a present numeric option always has its value.
+std::optional<int> readOptions(const text::CommandLine& cl, CompareSettings& settings,
+                               std::ostream& err) {
   using namespace option;
-  const text::CommandLine cl(args, kOptionTable);
-  const auto fail = [&err](std::string_view message) {
-    printUsage(message, err);
-    return std::optional<int>(-1);
-  };
-
-  if (cl.has(kPrint)) {
-    similarity::printTypeNames(out);
-    return 0;
-  }
-
   settings.verbosity = cl.has(kVerbose) ? 2 : cl.has(kSilent) ? 0 : 1;
   settings.readerVerbosity = settings.verbosity;
-
-  // The parser drops an option whose argument is missing, so the "parameter
-  // missing" checks of -th, -r and -g only guard a change of the table.
-  if (cl.has(kThreshold)) {
-    const std::optional<double> threshold = cl.doubleArg(kThreshold, 0);
-    if (!threshold) return fail("Threshold parameter missing");
+  if (const std::optional<double> threshold = cl.doubleArg(kThreshold, 0)) {
     settings.threshold = *threshold;
   }
   settings.append = cl.has(kAppend);
   settings.phraseMode = cl.has(kPhrase);
   settings.writeFileList = cl.has(kList);
-  if (cl.has(kRandom)) {
-    const std::optional<std::int32_t> count = cl.intArg(kRandom, 0);
-    if (!count) return fail("Random parameter missing");
+  if (const std::optional<std::int32_t> count = cl.intArg(kRandom, 0)) {
     settings.randomCount = *count;
   }
-  if (cl.has(kQuant)) {
-    const std::optional<std::int32_t> level = cl.intArg(kQuant, 0);
-    if (!level) return fail("Quantization parameter missing");
+  if (const std::optional<std::int32_t> level = cl.intArg(kQuant, 0)) {
     // The quantisation grid needs at least one point per beat.
-    if (*level < 1) return fail("Quantization level must be at least 1");
+    if (*level < 1) return fail("Quantization level must be at least 1", err);
     if (*level % 2 != 0 && *level % 3 != 0) {
       err << "Warning: You're using a non-standard quantization level (" << *level << ")\n";
     }
@@ -94,59 +67,63 @@ std::optional<int> readSettings(const std::vector<std::string>& args, CompareSet
   }
   if (cl.has(kDirectory)) {
     const std::optional<std::string> dir = cl.stringArg(kDirectory, 0);
-    if (!dir) return fail("Directory name missing");
+    if (!dir) return fail("Directory name missing", err);
     settings.outputDirectory = *dir;
   }
   if (cl.has(kFieldSeparator)) {
     const std::optional<std::string> separator = cl.stringArg(kFieldSeparator, 0);
-    if (!separator) return fail("Field separator missing");
+    if (!separator) return fail("Field separator missing", err);
     settings.fieldSeparator = *separator;
   }
   settings.matrixOutput = cl.has(kMatrix);
   settings.transpositionSearch = !cl.has(kNoTranspose);
   if (cl.has(kTypes)) {
     const std::optional<std::string> types = cl.stringArg(kTypes, 0);
-    if (!types) return fail("Type file missing");
+    if (!types) return fail("Type file missing", err);
     settings.typesFile = *types;
   }
   if (cl.has(kDecimal)) {
     const std::optional<std::string> mark = cl.stringArg(kDecimal, 0);
-    if (!mark) return fail("Float format missing");
-    if (mark->front() == ',') {
-      settings.decimalComma = true;
-    } else if (mark->front() == '.') {
-      settings.decimalComma = false;
-    } else {
-      return fail("Unrecognized float formal");
+    if (!mark) return fail("Float format missing", err);
+    if (mark->front() != ',' && mark->front() != '.') {
+      return fail("Unrecognized float formal", err);
     }
+    settings.decimalComma = mark->front() == ',';
   }
+  return std::nullopt;
+}
 
-  // The mode: the first of -F2, -Q, -F, -q, -f, -f1 given, else two positional names.
+// The mode: the first of -F2, -Q, -F, -q, -f, -f1 given, else two positional
+// names; then the result file.
+std::optional<int> readMode(const text::CommandLine& cl, CompareSettings& settings,
+                            std::ostream& err) {
+  using namespace option;
+  // A list file named by the k-th argument of option id; the message when it is missing.
+  const auto readList = [&](int id, std::size_t k, std::vector<std::string>& list,
+                            std::string_view missing) -> std::optional<int> {
+    const std::optional<std::string> name = cl.stringArg(id, k);
+    if (!name) return fail(missing, err);
+    if (!core::readFileList(*name, list, err)) return text::kUsageError;
+    return std::nullopt;
+  };
+  const auto singleName = [&](int id, std::size_t k, std::vector<std::string>& list,
+                              std::string_view missing) -> std::optional<int> {
+    const std::optional<std::string> name = cl.stringArg(id, k);
+    if (!name) return fail(missing, err);
+    list.assign(1, *name);
+    return std::nullopt;
+  };
+
   std::vector<std::string>& list1 = settings.fileList1;
   std::vector<std::string>& list2 = settings.fileList2;
-  const auto singleName = [&cl](int id, std::size_t k, std::vector<std::string>& list) {
-    const std::optional<std::string> name = cl.stringArg(id, k);
-    if (name) list.assign(1, *name);
-    return name.has_value();
-  };
+  std::optional<int> status;
   if (cl.has(kFileFile)) {
-    for (std::size_t k = 0; k < 2; ++k) {
-      switch (readListArg(cl, kFileFile, k, k == 0 ? list1 : list2, err)) {
-        case ListRead::Missing: return fail("File with file list missing");
-        case ListRead::Unreadable: return -1;
-        case ListRead::Ok: break;
-      }
+    if (!(status = readList(kFileFile, 0, list1, "File with file list missing"))) {
+      status = readList(kFileFile, 1, list2, "File with file list missing");
     }
   } else if (cl.has(kQueriesFile)) {
-    switch (readListArg(cl, kQueriesFile, 0, list1, err)) {
-      case ListRead::Missing: return fail("Query file list missing");
-      case ListRead::Unreadable: return -1;
-      case ListRead::Ok: break;
-    }
-    switch (readListArg(cl, kQueriesFile, 1, list2, err)) {
-      case ListRead::Missing: return fail("File with file list missing");
-      case ListRead::Unreadable: return -1;
-      case ListRead::Ok: break;
+    if (!(status = readList(kQueriesFile, 0, list1, "Query file list missing"))) {
+      status = readList(kQueriesFile, 1, list2, "File with file list missing");
     }
     settings.queryMode = true;
     settings.verbosity = 0;
@@ -154,30 +131,22 @@ std::optional<int> readSettings(const std::vector<std::string>& args, CompareSet
     const bool query = !cl.has(kOneFile);
     const int id = query ? kQueryFile : kOneFile;
     const std::string_view missing = query ? "Query file missing" : "";
-    switch (readListArg(cl, id, 0, list1, err)) {
-      case ListRead::Missing: return fail(missing);
-      case ListRead::Unreadable: return -1;
-      case ListRead::Ok: break;
-    }
-    if (!singleName(id, 1, list2)) return fail(missing);
+    if (!(status = readList(id, 0, list1, missing))) status = singleName(id, 1, list2, missing);
     settings.queryMode = query;
   } else if (cl.has(kAllFile) || cl.has(kNext)) {
     const bool next = !cl.has(kAllFile);
-    switch (readListArg(cl, next ? kNext : kAllFile, 0, list1, err)) {
-      case ListRead::Missing: return fail("File list missing");
-      case ListRead::Unreadable: return -1;
-      case ListRead::Ok: break;
-    }
+    status = readList(next ? kNext : kAllFile, 0, list1, "File list missing");
     list2 = list1;
     settings.sameList = true;
     settings.nextOnly = next;
   } else {
     const std::optional<std::string> first = cl.positional(0);
     const std::optional<std::string> second = cl.positional(1);
-    if (!first || !second) return fail("File list missing");
+    if (!first || !second) return fail("File list missing", err);
     list1.assign(1, *first);
     list2.assign(1, *second);
   }
+  if (status) return status;
 
   const std::size_t positionalCount = cl.argCount(text::CommandLine::kPositional);
   const bool modeOption = cl.has(kQueryFile) || cl.has(kOneFile) || cl.has(kAllFile) ||
@@ -187,11 +156,23 @@ std::optional<int> readSettings(const std::vector<std::string>& args, CompareSet
   } else if (positionalCount == 1 && modeOption) {
     settings.resultFile = *cl.positional(0);
   }
-
   if (settings.queryMode && settings.matrixOutput) {
-    return fail("Sorry, You can't use matrix mode with query modes");
+    return fail("Sorry, You can't use matrix mode with query modes", err);
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> readSettings(const std::vector<std::string>& args, CompareSettings& settings,
+                                std::ostream& out, std::ostream& err) {
+  const text::CommandLine cl(args, kOptionTable);
+  if (cl.has(option::kPrint)) {
+    similarity::printTypeNames(out);
+    return 0;
+  }
+  if (std::optional<int> status = readOptions(cl, settings, err)) return status;
+  return readMode(cl, settings, err);
 }
 
 }  // namespace suite::tunecmp

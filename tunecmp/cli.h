@@ -90,10 +90,13 @@ struct CompareSettings {
   bool nextOnly = false;   ///< -f1: each file with its successor only
   bool queryMode = false;  ///< -q, -Q
   std::string resultFile;  ///< empty: none
+
+  /// The run writes the list output: a result file outside query and matrix modes.
+  bool listOutput() const { return !resultFile.empty() && !queryMode && !matrixOutput; }
 };
 
-/// Writes \a message on its own line (when not empty), then the usage text.
-void printUsage(std::string_view message, std::ostream& err);
+/// The usage text, one line each.
+extern const std::string_view kUsageText;
 
 /// Reads and checks the command line \a args (args[0] the program name) into
 /// \a settings. Returns the exit status when the run ends here: 0 after -p

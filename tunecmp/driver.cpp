@@ -95,15 +95,56 @@ PairValues computePair(const core::Melody& a, const core::Melody& b,
   return result;
 }
 
+std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const core::Melody& b,
+                                const std::string& name1, const std::string& name2) {
+  const CompareSettings& settings = run.settings;
+  std::ostream& err = run.err;
+  const auto& now = run.environment.processorMilliseconds;
+  if (settings.verbosity > 0) {
+    err << "Similarities " << name1 << ':' << name2 << '\n'
+        << "----------------------------------------------------\n\n";
+  }
+  if (settings.verbosity >= 2) {
+    for (const core::Melody* m : {&a, &b}) {
+      if (m->empty()) continue;
+      m->printMelodySummary(run.out, err);
+      err << '\n';
+    }
+  }
+  int t = 0;
+  if (settings.transpositionSearch) {
+    const double searchStart = now();
+    t = similarity::findBestTransposition(a, b, run.engine);
+    if (settings.verbosity >= 2) {
+      err << "Best transposition found in " << text::formatGeneral(now() - searchStart)
+          << " ms\n"
+          << "Best transposition: " << t << " semitones of " << name2 << '\n';
+    }
+  }
+  std::string rowText = name1 + settings.fieldSeparator + name2 + settings.fieldSeparator;
+  const double computeStart = now();
+  PairValues pair = computePair(a, b, run.measures, t, settings, rowText, run.engine, err);
+  if (settings.verbosity >= 2) {
+    err << "Similarity computation completed in " << text::formatGeneral(now() - computeStart)
+        << " ms\n";
+  }
+  if (settings.listOutput() && pair.hit) {
+    writeResultLine(settings.resultFile, rowText, WriteMode::Append, err);
+  }
+  return std::move(pair.values);
+}
+
 void writePhraseReport(const std::vector<core::Melody>& melodies1,
-                       const std::vector<core::Melody>* melodies2) {
+                       const std::vector<core::Melody>* melodies2, std::ostream& diag) {
   std::ofstream report("phraseInfo.txt", std::ios::binary | std::ios::trunc);
   if (!report) return;
-  const auto summarise = [&report](const std::vector<core::Melody>& melodies) {
+  const auto summarise = [&report, &diag](const std::vector<core::Melody>& melodies) {
     for (const core::Melody& melody : melodies) {
       if (melody.empty()) continue;
-      melody.printMelodySummary(report);
-      for (const core::Melody& phrase : melody.splitPhrases()) phrase.printMelodySummary(report);
+      melody.printMelodySummary(report, diag);
+      for (const core::Melody& phrase : melody.splitPhrases(diag)) {
+        phrase.printMelodySummary(report, diag);
+      }
     }
   };
   summarise(melodies1);

@@ -12,6 +12,7 @@
 #include "core/melody.h"
 #include "similarity/engine.h"
 #include "similarity/types_file.h"
+#include "text/program.h"
 #include "tunecmp/cli.h"
 #include "tunecmp/output.h"
 
@@ -61,11 +62,28 @@ PairValues computePair(const core::Melody& a, const core::Melody& b,
                        const CompareSettings& settings, std::string& rowText,
                        similarity::EngineContext& engine, std::ostream& err);
 
+/// What every comparison of a run shares.
+struct PairRun {
+  const CompareSettings& settings;
+  const std::vector<similarity::CombiType>& measures;
+  similarity::EngineContext& engine;
+  const text::RunEnvironment& environment;
+  std::ostream& out;  ///< melody summaries at verbosity 2
+  std::ostream& err;  ///< progress
+};
+
+/// One comparison of the run: the progress lines, the transposition search,
+/// computePair, and the line of the result list (when the run writes one and
+/// the pair reaches the threshold). \a name1 and \a name2 are the names of
+/// the melodies as listed. Returns the values, one per measure.
+std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const core::Melody& b,
+                                const std::string& name1, const std::string& name2);
+
 /// Writes the summary of every non-empty melody and of each of its phrases
 /// to "phraseInfo.txt" (replacing it): array 1, then array 2 unless it is
-/// the same array.
+/// the same array. An invalid timeline is reported on \a diag.
 void writePhraseReport(const std::vector<core::Melody>& melodies1,
-                       const std::vector<core::Melody>* melodies2);
+                       const std::vector<core::Melody>* melodies2, std::ostream& diag);
 
 /// Writes "filelist.dat" (replacing it): "<index>:<name>" per name of \a list.
 void writeFileList(const std::vector<std::string>& list);

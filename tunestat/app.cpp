@@ -1,33 +1,27 @@
 #include "tunestat/app.h"
 
-#include <ctime>
 #include <new>
 
 #include "analysis/tonality.h"
-#include "core/melody_reader.h"
 #include "text/text_format.h"
 #include "tunestat/cli.h"
-#include "tunestat/output_formats.h"
+#include "tunestat/driver.h"
 
 namespace suite::tunestat {
 
-double processorMilliseconds() {
-  return static_cast<double>(std::clock()) * 1000.0 / static_cast<double>(CLOCKS_PER_SEC);
-}
-
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        ProcessorClock clock) {
+        const text::RunEnvironment& environment) {
   try {
     StatSettings settings;
     if (const std::optional<int> status = readSettings(args, settings, out, err)) return *status;
 
     if (settings.tonalityFile) {
-      core::MelodyReader reader(err);
-      return analysis::printTonalityReport(reader, *settings.tonalityFile, out);
+      return analysis::printTonalityReport(*settings.tonalityFile, out, err);
     }
 
     err << "tunestat v" << kVersion << kCredits << "\n\n";
     err << "Number of files: " << settings.files.size() << '\n';
+    const auto& clock = environment.processorMilliseconds;
     const double start = clock();
     const bool ok =
         settings.mode == Mode::Feature

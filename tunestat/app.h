@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/program.h"
+
 namespace suite::tunestat {
 
 /// The banner line's text after "tunestat v" + version.
@@ -13,20 +15,14 @@ inline constexpr std::string_view kVersion = "1.0.16";
 inline constexpr std::string_view kCredits =
     " - melodic feature extraction of the melody analysis suite";
 
-/// Processor time used so far, in milliseconds.
-using ProcessorClock = double (*)();
-
-/// The processor clock of the running program (std::clock).
-double processorMilliseconds();
-
 /// Runs tunestat with \a args (args[0] the program name). Listings, the
 /// tonality report and output without an output file go to \a out; the
-/// usage text, messages, progress and the timing line to \a err. \a clock
-/// times the processing mode. Returns the exit status: 0 after a completed
+/// usage text, messages, progress and the timing line to \a err. The clock
+/// of \a environment times the processing mode. Returns the exit status: 0 after a completed
 /// run, -h, -p or -e; -1 after a command-line error or an unreadable file
 /// list; 1 when the processing mode failed (no melody read, an output file
 /// not created or not written) or the tonality report found no melody.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        ProcessorClock clock = processorMilliseconds);
+        const text::RunEnvironment& environment = text::RunEnvironment::system());
 
 }  // namespace suite::tunestat

@@ -3,21 +3,10 @@
 #include <cctype>
 
 #include "core/melody_reader.h"
+#include "text/program.h"
 #include "text/text_parse.h"
 
 namespace suite::tunestat {
-namespace {
-
-// An integer as sscanf's "%d" accepts it: blanks, an optional sign, a digit.
-bool startsWithInteger(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0) ++i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0;
-}
-
-}  // namespace
-
 const std::string_view kUsageText =
     "Usage: tunestat [OPTIONS] FEATURES FILES\n"
     "where \n"
@@ -43,22 +32,102 @@ const std::string_view kUsageText =
     "-t   --ton   FILE         show Krumhansl tonality analysis of file.\n"
     "-h,  --help               display this help\n";
 
-void printUsage(std::string_view message, std::ostream& err) {
-  if (!message.empty()) err << message << '\n';
-  err << kUsageText;
+namespace {
+
+// An integer as sscanf's "%d" accepts it: blanks, an optional sign, a digit.
+bool startsWithInteger(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0;
 }
+
+// The message and the usage text; the run ends with a command-line error.
+std::optional<int> fail(std::string_view message, std::ostream& err) {
+  return text::failWithUsage(message, kUsageText, err);
+}
+
+// The output options -n, -g, -o, -m, -r and -d, checked in this order.
+std::optional<int> readOptions(const text::CommandLine& cl, StatSettings& settings,
+                               std::ostream& err) {
+  using namespace option;
+  OutputSettings& output = settings.output;
+  output.header = !cl.has(kNoHeader);
+  if (cl.has(kQuant)) {
+    const std::optional<std::string> level = cl.stringArg(kQuant, 0);
+    if (!level || !startsWithInteger(*level)) return fail("Quantization parameter missing.", err);
+    output.quantLevel = text::parseIntLenient(*level);
+    // The quantisation grid needs at least one point per beat.
+    if (output.quantLevel < 1) return fail("Quantization level must be at least 1", err);
+  }
+  if (cl.has(kOutput)) {
+    const std::optional<std::string> name = cl.stringArg(kOutput, 0);
+    if (!name) return fail("Outputfile name missing.", err);
+    output.outputName = *name;
+  }
+  if (cl.has(kMode)) {
+    const std::optional<std::string> mode = cl.stringArg(kMode, 0);
+    if (!mode) return fail("Mode parameter missing ('t'ransform or 'f'eature).", err);
+    if (mode->front() != 'f' && mode->front() != 't') {
+      return fail("Unknown mode parameter (can be 't'ransform or 'f'eature).", err);
+    }
+    settings.mode = mode->front() == 'f' ? Mode::Feature : Mode::Transform;
+  }
+  if (cl.has(kFormat)) {
+    const std::optional<std::string> format = cl.stringArg(kFormat, 0);
+    if (!format) return fail("Format parameter missing ('C'SV, 'R', 'A'RFF, or 'G'NUPLOT).", err);
+    switch (std::toupper(static_cast<unsigned char>(format->front()))) {
+      case 'C': output.format = OutputFormat::Csv; break;
+      case 'R': output.format = OutputFormat::R; break;
+      case 'A': output.format = OutputFormat::Arff; break;
+      case 'G': output.format = OutputFormat::Gnuplot; break;
+      default:
+        return fail("Unknown format parameter (can be 'C'SV, 'R', 'A'RFF, or 'G'NUPLOT)", err);
+    }
+  }
+  if (cl.has(kDecimal)) {
+    const std::optional<std::string> mark = cl.stringArg(kDecimal, 0);
+    if (!mark) return fail("Float format missing ('.' (English) or ',' (German)", err);
+    if (mark->front() != ',' && mark->front() != '.') {
+      return fail("Unknown float format (can be '.' (English) or ',' (German)", err);
+    }
+    output.decimalMark = mark->front() == ',' ? DecimalMark::Comma : DecimalMark::Point;
+  }
+  return std::nullopt;
+}
+
+// What to compute on what: the features (-f) and the melody files (-l or
+// the first positional word).
+std::optional<int> readSelection(const text::CommandLine& cl, StatSettings& settings,
+                                 std::ostream& err) {
+  using namespace option;
+  if (!cl.has(kFeatures)) return fail("Features missing. Need something", err);
+  const std::optional<std::string> features = cl.stringArg(kFeatures, 0);
+  if (!features) return fail("Features missing. Need a file or names", err);
+  if (!analysis::parseFeatureList(*features, settings.features) &&
+      !analysis::readFeatureFile(*features, settings.features, err)) {
+    return fail("Could not read eatures definition file", err);
+  }
+  if (cl.has(kList)) {
+    const std::optional<std::string> list = cl.stringArg(kList, 0);
+    if (!list) return fail("File name missing", err);
+    if (!core::readFileList(*list, settings.files, err)) return text::kUsageError;
+  } else {
+    const std::optional<std::string> file = cl.positional(0);
+    if (!file) return fail("File name missing", err);
+    settings.files.assign(1, *file);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 std::optional<int> readSettings(const std::vector<std::string>& args, StatSettings& settings,
                                 std::ostream& out, std::ostream& err) {
   using namespace option;
   const text::CommandLine cl(args, kOptionTable);
-  const auto fail = [&err](std::string_view message) {
-    printUsage(message, err);
-    return std::optional<int>(-1);
-  };
-
   if (cl.has(kHelp)) {
-    printUsage("", err);
+    text::printUsage("", kUsageText, err);
     return 0;
   }
   if (cl.has(kPrint) || cl.has(kExplanation)) {
@@ -67,77 +136,12 @@ std::optional<int> readSettings(const std::vector<std::string>& args, StatSettin
   }
   if (const std::optional<std::size_t> t = cl.indexOf(kTonality)) {
     // The file name is the word after -t, whatever else the line holds.
-    if (*t + 1 >= args.size() || args[*t + 1].empty()) return fail("File name missing");
+    if (*t + 1 >= args.size() || args[*t + 1].empty()) return fail("File name missing", err);
     settings.tonalityFile = args[*t + 1];
     return std::nullopt;
   }
-
-  OutputSettings& output = settings.output;
-  output.header = !cl.has(kNoHeader);
-  if (cl.has(kQuant)) {
-    const std::optional<std::string> level = cl.stringArg(kQuant, 0);
-    if (!level || !startsWithInteger(*level)) return fail("Quantization parameter missing.");
-    output.quantLevel = text::parseIntLenient(*level);
-    // The quantisation grid needs at least one point per beat.
-    if (output.quantLevel < 1) return fail("Quantization level must be at least 1");
-  }
-  if (cl.has(kOutput)) {
-    const std::optional<std::string> name = cl.stringArg(kOutput, 0);
-    if (!name) return fail("Outputfile name missing.");
-    output.outputName = *name;
-  }
-  if (cl.has(kMode)) {
-    const std::optional<std::string> mode = cl.stringArg(kMode, 0);
-    if (!mode) return fail("Mode parameter missing ('t'ransform or 'f'eature).");
-    if (mode->front() == 'f') {
-      settings.mode = Mode::Feature;
-    } else if (mode->front() == 't') {
-      settings.mode = Mode::Transform;
-    } else {
-      return fail("Unknown mode parameter (can be 't'ransform or 'f'eature).");
-    }
-  }
-  if (cl.has(kFormat)) {
-    const std::optional<std::string> format = cl.stringArg(kFormat, 0);
-    if (!format) return fail("Format parameter missing ('C'SV, 'R', 'A'RFF, or 'G'NUPLOT).");
-    switch (std::toupper(static_cast<unsigned char>(format->front()))) {
-      case 'C': output.format = OutputFormat::Csv; break;
-      case 'R': output.format = OutputFormat::R; break;
-      case 'A': output.format = OutputFormat::Arff; break;
-      case 'G': output.format = OutputFormat::Gnuplot; break;
-      default: return fail("Unknown format parameter (can be 'C'SV, 'R', 'A'RFF, or 'G'NUPLOT)");
-    }
-  }
-  if (cl.has(kDecimal)) {
-    const std::optional<std::string> mark = cl.stringArg(kDecimal, 0);
-    if (!mark) return fail("Float format missing ('.' (English) or ',' (German)");
-    if (mark->front() == ',') {
-      output.decimalMark = DecimalMark::Comma;
-    } else if (mark->front() == '.') {
-      output.decimalMark = DecimalMark::Point;
-    } else {
-      return fail("Unknown float format (can be '.' (English) or ',' (German)");
-    }
-  }
-
-  if (!cl.has(kFeatures)) return fail("Features missing. Need something");
-  const std::optional<std::string> features = cl.stringArg(kFeatures, 0);
-  if (!features) return fail("Features missing. Need a file or names");
-  if (!analysis::parseFeatureList(*features, settings.features) &&
-      !analysis::readFeatureFile(*features, settings.features, err)) {
-    return fail("Could not read eatures definition file");
-  }
-
-  if (cl.has(kList)) {
-    const std::optional<std::string> list = cl.stringArg(kList, 0);
-    if (!list) return fail("File name missing");
-    if (!core::readFileList(*list, settings.files, err)) return -1;
-  } else {
-    const std::optional<std::string> file = cl.positional(0);
-    if (!file) return fail("File name missing");
-    settings.files.assign(1, *file);
-  }
-  return std::nullopt;
+  if (std::optional<int> status = readOptions(cl, settings, err)) return status;
+  return readSelection(cl, settings, err);
 }
 
 }  // namespace suite::tunestat

@@ -12,7 +12,7 @@
 
 #include "analysis/feature_table.h"
 #include "text/command_line.h"
-#include "tunestat/output_formats.h"
+#include "tunestat/driver.h"
 
 namespace suite::tunestat {
 
@@ -66,9 +66,6 @@ struct StatSettings {
 
 /// The usage text, one line each.
 extern const std::string_view kUsageText;
-
-/// Writes \a message on its own line (when not empty), then the usage text.
-void printUsage(std::string_view message, std::ostream& err);
 
 /// Reads and checks the command line \a args (args[0] the program name) into
 /// \a settings. Returns the exit status when the run ends here: 0 after -h

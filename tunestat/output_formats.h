@@ -1,13 +1,11 @@
-// tunestat's two processing modes and the CSV, R, ARFF and GNUPLOT text they
-// write: one row per melody (feature mode) or per note (transform mode).
+// The CSV, R, ARFF and GNUPLOT text of tunestat's rows: separators, decimal
+// marks, value notation, headers and transform file names.
 #pragma once
 
 #include <optional>
-#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "analysis/feature_table.h"
 
@@ -50,32 +48,5 @@ std::string featureHeader(const analysis::FeatureSelection& features, OutputForm
 /// \a base: the file name without the extension of its last path component
 /// + "_" + base + ".csv", beside the source.
 std::string transformFileName(const std::string& fileName, const std::string& base);
-
-/// Settings of a processing mode.
-struct OutputSettings {
-  OutputFormat format = OutputFormat::Csv;
-  DecimalMark decimalMark = DecimalMark::Comma;  ///< for CSV
-  bool header = true;
-  std::string outputName;  ///< output file (feature mode) or base name; empty: \a out
-  int quantLevel = 24;
-};
-
-/// Feature mode: reads the melodies of \a files and writes one row per
-/// melody with the first value of every selected feature (features without
-/// a value are left out, so later values move left). Writes to the output
-/// file, else to \a out; messages go to \a err. False when no melody could
-/// be read, the output file cannot be created or a write fails.
-bool runFeatureMode(const analysis::FeatureSelection& features,
-                    const std::vector<std::string>& files, const OutputSettings& settings,
-                    std::ostream& out, std::ostream& err);
-
-/// Transform mode: per melody one row per note with its pitch and the
-/// note's value of every selected feature, into a file beside each melody
-/// file (with a base name) or to \a out. A file that cannot be created or
-/// written is left and the others are still written; false then, and when
-/// no melody could be read.
-bool runTransformMode(const analysis::FeatureSelection& features,
-                      const std::vector<std::string>& files, const OutputSettings& settings,
-                      std::ostream& out, std::ostream& err);
 
 }  // namespace suite::tunestat

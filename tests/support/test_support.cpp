@@ -92,6 +92,15 @@ fs::path ScratchDir::write(std::string_view name, std::string_view text) const {
   return p;
 }
 
+ProgramResult ProgramTest::run(const std::vector<std::string>& words) const {
+  std::vector<std::string> args{program_};
+  args.insert(args.end(), words.begin(), words.end());
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = run_(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
 std::vector<fs::path> goldenCases(const fs::path& root) {
   std::vector<fs::path> cases;
   std::error_code ec;

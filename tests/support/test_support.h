@@ -1,6 +1,8 @@
 // Helpers shared by the test executables: data paths, golden texts, scratch
-// directories and golden program cases.
+// directories, program runs and golden program cases.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
@@ -48,6 +50,32 @@ class ScratchDir {
   bool entered_ = false;
 };
 
+/// What a program run returned and wrote.
+struct ProgramResult {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+/// A test that runs one program in a fresh scratch working directory.
+class ProgramTest : public ::testing::Test {
+ public:
+  using Run = std::function<int(const std::vector<std::string>& args, std::ostream& out,
+                                std::ostream& err)>;
+
+ protected:
+  ProgramTest(std::string program, Run run) : program_(std::move(program)), run_(std::move(run)) {}
+
+  /// Runs the program with \a words after its name.
+  ProgramResult run(const std::vector<std::string>& words) const;
+
+  ScratchDir dir{true};
+
+ private:
+  std::string program_;
+  Run run_;
+};
+
 /// One program run described by a folder: "args" (one argument per line),
 /// optional "stdin", expected "stdout", "stderr" and "exit", "input/" copied
 /// into a scratch directory before the run (after the files of the folder
@@ -64,6 +92,15 @@ std::vector<std::filesystem::path> goldenCases(const std::filesystem::path& root
 
 /// Test-name-safe name of a case folder relative to \a root.
 std::string caseName(const std::filesystem::path& root, const std::filesystem::path& caseDir);
+
+/// Names the test of each case folder of a parameterised golden test by
+/// caseName, so that ctest -R can pick one case.
+struct CaseNamer {
+  std::filesystem::path root;
+  std::string operator()(const ::testing::TestParamInfo<std::filesystem::path>& info) const {
+    return caseName(root, info.param);
+  }
+};
 
 using ProgramRun = std::function<int(const std::vector<std::string>& args, std::istream& in,
                                      std::ostream& out, std::ostream& err)>;

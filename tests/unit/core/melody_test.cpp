@@ -1,179 +1,172 @@
-// Melody statistics, phrase segmentation, tatum expansion and printing.
+// Metrical positions, the timeline's derived values, phrase segmentation,
+// tatum expansion and the note display.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "core/melody.h"
+#include "support/melodies.h"
 
 namespace suite::core {
 namespace {
 
-// A melody in 4/4 at 480 ticks per beat whose notes follow each other by
-// their durations (in tatums of \a tatum ticks), starting at \a start.
-Melody makeMelody(std::vector<int> pitches, std::vector<std::uint32_t> durations,
-                  std::uint64_t tatum = 240, MetricalPosition start = {1, 1, 0, 1}) {
-  Melody m;
-  m.name = "m";
-  m.signature = {4, 4, 480};
-  MetricalPosition p = start;
-  for (std::size_t i = 0; i < pitches.size(); ++i) {
-    m.pitches.push_back(static_cast<std::int8_t>(pitches[i]));
-    m.onsets.push_back(static_cast<double>(i));
-    m.timeline.append(p);
-    if (i < durations.size()) p.advance(durations[i] * tatum, m.signature);
+using test::melodyOf;
+
+std::string text(const MetricalPosition& p) {
+  std::ostringstream out;
+  p.print(out);
+  return out.str();
+}
+
+BarTimeline timelineOf(std::initializer_list<MetricalPosition> ps) {
+  BarTimeline t;
+  for (const auto& p : ps) t.append(p);
+  return t;
+}
+
+TEST(MetricalPosition, QuantizeToNearestGridPointLowerOnTie) {
+  const std::tuple<std::uint32_t, int, std::uint32_t, std::uint32_t> points[] = {
+      {51, 24, 480, 60}, {50, 24, 480, 40}, {475, 24, 480, 480}, {11, 24, 480, 20},
+      {500, 3, 1000, 666}, {499, 3, 1000, 333}, {5, 960, 480, 5}};  // step 0: unchanged
+  for (const auto& [tick, level, ticks, expected] : points) {
+    EXPECT_EQ(nearestGridPoint(tick, level, ticks), expected) << tick << " at " << level;
   }
-  m.durations = std::move(durations);
-  m.timeline.cachedTatum = tatum;
-  return m;
+  const std::pair<MetricalPosition, MetricalPosition> carries[] = {
+      {{1, 2, 475, 1}, {1, 3, 0, 1}}, {{1, 4, 475, 1}, {2, 1, 0, 1}}, {{3, 2, 0, 1}, {3, 2, 0, 1}}};
+  for (auto [before, after] : carries) {
+    before.quantize(24, {4, 4, 480});
+    EXPECT_EQ(text(before), text(after));
+  }
 }
 
-TEST(ModalValues, FirstAppearanceOrderAndCount) {
-  const auto a = modalValues(std::vector<int>{3, 1, 3, 1, 2});
-  EXPECT_EQ(a.values, (std::vector<int>{3, 1}));
-  EXPECT_EQ(a.count, 2u);
-  const auto empty = modalValues(std::vector<int>{});
-  EXPECT_TRUE(empty.values.empty());
-  EXPECT_EQ(empty.count, 1u);
-  const auto single = modalValues(std::vector<std::uint32_t>{5});
-  EXPECT_EQ(single.values, (std::vector<std::uint32_t>{5}));
+TEST(MetricalPosition, AdvanceAndAbsoluteTick) {
+  const Signature s{3, 4, 480};
+  MetricalPosition p{1, 3, 240, 1};
+  p.advance(3 * 480, s);
+  EXPECT_EQ(text(p), "2.3.240 (1)");
+  EXPECT_EQ(p.absoluteTick(s), (6 + 2) * 480 + 240);
+  EXPECT_EQ((MetricalPosition{-1, 1, 0, 1}).absoluteTick(s), -1440);
 }
 
-TEST(Melody, PitchStatistics) {
-  const Melody m = makeMelody({60, 62, 64, 62, 60}, {1, 1, 1, 1, 1});
+TEST(BarTimeline, IntervalsTatumAndBars) {
+  const Signature s{4, 4, 480};
+  std::ostringstream err;
+  const BarTimeline backward = timelineOf({{1, 1, 0, 1}, {1, 2, 0, 1}, {1, 2, 0, 1}});
+  EXPECT_EQ(backward.tickIntervals(s, err), (std::vector<std::uint64_t>{480}));
+  EXPECT_EQ(err.str(), "Invalid BarTimeline.\n");
+  EXPECT_EQ(timelineOf({{1, 1, 0, 1}, {1, 1, 240, 1}}).tatum(s, err), 480u);  // one interval
+  EXPECT_EQ(timelineOf({{1, 1, 0, 1}, {1, 1, 160, 1}, {1, 2, 0, 1}}).tatum(s, err), 160u);
+  const std::tuple<BarTimeline, std::int32_t, std::uint32_t> bars[] = {
+      {timelineOf({{3, 3, 0, 1}, {4, 1, 0, 1}, {6, 2, 0, 1}}), 0, 3},  // upbeat
+      {timelineOf({{5, 1, 0, 1}, {8, 4, 0, 1}}), 1, 4},
+      {timelineOf({{0, 1, 0, 1}, {4, 1, 0, 1}}), 1, 5}};
+  for (auto [t, firstBar, count] : bars) {
+    t.normalizeBars();
+    EXPECT_EQ(t[0].bar, firstBar);
+    EXPECT_EQ(t.numberOfBars(), count);
+  }
+  EXPECT_EQ(timelineOf({{0, 2, 0, 1}, {4, 1, 0, 1}}).numberOfBars(), 4u);  // bar 0 not counted
+  EXPECT_EQ(timelineOf({{1, 2, 0, 1}, {4, 1, 0, 1}}).numberOfBars(), 4u);
+}
+
+TEST(BarTimeline, BeatDivisions) {
+  // Triplets; a plain beat; 40 and 240 ticks into a beat need twelfths.
+  BarTimeline t = timelineOf({{1, 1, 0, 1}, {1, 1, 160, 1}, {1, 1, 320, 1}, {1, 2, 0, 1},
+                              {1, 3, 40, 1}, {1, 3, 240, 1}});
+  t.cachedTatum = 40;
+  t.computeBeatDivisions({4, 4, 480});
+  std::vector<std::int32_t> divisions;
+  for (const auto& p : t.positions) divisions.push_back(p.beatDivision);
+  EXPECT_EQ(divisions, (std::vector<std::int32_t>{3, 3, 3, 1, 12, 12}));
+}
+
+TEST(Melody, StatisticsAndModalValues) {
+  const Melody m = melodyOf({60, 62, 64, 62, 60});
   EXPECT_EQ(m.pitchRange(), std::make_pair(60, 64));
   EXPECT_DOUBLE_EQ(m.meanPitch(), 61.6);
   EXPECT_EQ(m.mostFrequentPitches().values, (std::vector<std::int8_t>{60, 62}));
-  EXPECT_EQ(m.totalDuration(), 5u);
-  const Melody empty;
-  EXPECT_EQ(empty.pitchRange(), std::make_pair(127, 0));
-  EXPECT_EQ(empty.meanPitch(), 0.0);
+  EXPECT_EQ(modalValues(std::vector<int>{}).count, 1u);
+  EXPECT_EQ(Melody{}.pitchRange(), std::make_pair(127, 0));
 }
 
 TEST(Melody, PhraseFlags) {
   const struct {
-    const char* name;
     std::vector<double> onsets;
     std::vector<std::uint32_t> durations;
     std::vector<std::int32_t> expected;
   } cases[] = {
-      {"gap of 2 s after the second note", {0, 0.5, 2.5, 3, 3.5}, {1, 1, 1, 1, 1}, {1, 2, 1, 0, 2}},
-      {"the same in milliseconds", {0, 500, 2500, 3000, 3500}, {1, 1, 1, 1, 1}, {1, 2, 1, 0, 2}},
-      {"1400 ms is no gap", {0, 500, 1900, 2400, 2900}, {1, 1, 1, 1, 1}, {1, 0, 0, 0, 2}},
-      {"gap after the first note", {0, 3, 3.5, 4, 4.5}, {1, 1, 1, 1, 1}, {1, 0, 0, 0, 2}},
-      {"gap before the last note", {0, 0.5, 1, 1.5, 9}, {1, 1, 1, 1, 1}, {1, 0, 0, 0, 2}},
-      {"long note", {0, 1, 2, 3, 4}, {2, 2, 8, 2, 2}, {1, 0, 2, 1, 2}},
-      {"not quite long", {0, 1, 2, 3, 4}, {2, 2, 7, 2, 2}, {1, 0, 0, 0, 2}},
-      {"modal duration 0 makes no note long", {0, 1, 2, 3, 4}, {0, 0, 3, 0, 5}, {1, 0, 0, 0, 2}},
-      {"one note", {0}, {1}, {2}},
-      {"two notes", {0, 9}, {1, 1}, {1, 2}},
+      {{0, 0.5, 2.5, 3, 3.5}, {1, 1, 1, 1, 1}, {1, 2, 1, 0, 2}},  // gap of 2 s
+      {{0, 500, 2500, 3000, 3500}, {1, 1, 1, 1, 1}, {1, 2, 1, 0, 2}},  // milliseconds
+      {{0, 500, 1900, 2400, 2900}, {1, 1, 1, 1, 1}, {1, 0, 0, 0, 2}},
+      {{0, 3, 3.5, 4, 4.5}, {1, 1, 1, 1, 1}, {1, 0, 0, 0, 2}},  // gap after the first note
+      {{0, 0.5, 1, 1.5, 9}, {1, 1, 1, 1, 1}, {1, 0, 0, 0, 2}},  // gap before the last note
+      {{0, 1, 2, 3, 4}, {2, 2, 8, 2, 2}, {1, 0, 2, 1, 2}},      // long note
+      {{0, 1, 2, 3, 4}, {2, 2, 7, 2, 2}, {1, 0, 0, 0, 2}},
+      {{0, 1, 2, 3, 4}, {0, 0, 3, 0, 5}, {1, 0, 0, 0, 2}},  // modal duration 0
+      {{0}, {1}, {2}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
     Melody m;
     m.onsets = c.onsets;
     m.durations = c.durations;
     m.pitches.assign(c.onsets.size(), 60);
-    EXPECT_EQ(m.computePhraseFlags(), c.expected);
+    EXPECT_EQ(m.computePhraseFlags(), c.expected) << ::testing::PrintToString(c.onsets);
   }
-  Melody uneven = makeMelody({60, 62}, {1});
-  EXPECT_TRUE(uneven.computePhraseFlags().empty());
 }
 
 TEST(Melody, PhrasesAreExtractedInOrder) {
-  Melody m = makeMelody({60, 62, 64, 65, 67}, {1, 1, 1, 1, 2});
+  Melody m = melodyOf({60, 62, 64, 65, 67}, {1, 1, 1, 1, 2});
   m.phraseFlags = {1, 2, 1, 0, 2};
-  std::ostringstream messages;
-  m.messageStream = &messages;
-  m.errorStream = &messages;
-
-  const std::vector<Melody> phrases = m.splitPhrases();
+  std::ostringstream diag;
+  const std::vector<Melody> phrases = m.splitPhrases(diag);
   ASSERT_EQ(phrases.size(), 2u);
-  EXPECT_EQ(phrases[0].name, "m_P0");
-  EXPECT_EQ(phrases[0].pitches, (std::vector<std::int8_t>{60, 62}));
   EXPECT_EQ(phrases[1].name, "m_P1");
   EXPECT_EQ(phrases[1].pitches, (std::vector<std::int8_t>{64, 65, 67}));
   EXPECT_EQ(phrases[1].durations, (std::vector<std::uint32_t>{1, 1, 2}));
   EXPECT_EQ(phrases[1].phraseFlags, (std::vector<std::int32_t>{1, 0, 2}));
   EXPECT_EQ(phrases[1].timeline[0].beat, 2u);  // positions are copied, not renumbered
-  EXPECT_TRUE(m.extractPhrase(2).empty());
-  EXPECT_EQ(messages.str(), "");
+  EXPECT_EQ(diag.str(), "");
 }
 
-TEST(Melody, ExpandToTatumsStartsUpbeatInBarZero) {
-  // Notes on beat 3, beat 4 and beat 4 + 240 ticks: an upbeat.
-  const Melody m = makeMelody({60, 62, 64}, {2, 1, 3}, 240, {1, 3, 0, 1});
-  const Melody e = m.expandToTatums();
-  EXPECT_EQ(e.pitches, (std::vector<std::int8_t>{60, 60, 62, 64, 64, 64}));
-  EXPECT_EQ(e.durations, std::vector<std::uint32_t>(6, 1));
-  std::vector<std::int32_t> bars;
-  std::vector<std::uint32_t> ticks;
-  for (const auto& p : e.timeline.positions) {
-    bars.push_back(p.bar);
-    ticks.push_back(p.tick);
-  }
-  EXPECT_EQ(bars, (std::vector<std::int32_t>{0, 0, 0, 0, 1, 1}));
-  EXPECT_EQ(ticks, (std::vector<std::uint32_t>{0, 240, 0, 240, 0, 240}));
-
-  const Melody downbeat = makeMelody({60, 62}, {1, 1}, 240, {5, 1, 0, 1}).expandToTatums();
-  EXPECT_EQ(downbeat.timeline[0].bar, 1);
+TEST(Melody, ExpandToTatums) {
+  // An upbeat on beat 3 lands in bar 0; 0 tatums drop a note, 128 stay whole.
+  const Melody m = test::melodyAt({{60, 2, 1, 3}, {62, 0, 1, 4}, {64, 128, 1, 4, 240}});
+  std::ostringstream diag;
+  const Melody e = m.expandToTatums(diag);
+  ASSERT_EQ(e.pitches.size(), 130u);
+  EXPECT_EQ(e.pitches[1], 60);
+  EXPECT_EQ(e.pitches[2], 64);
+  EXPECT_EQ(text(e.timeline[4]), "1.1.0 (1)");
+  EXPECT_EQ(e.durations, std::vector<std::uint32_t>(130, 1));
+  EXPECT_EQ(diag.str(), "");
+  Melody over = melodyOf({60, 62}, {1, 130});
+  EXPECT_EQ(over.expandToTatums(diag).size(), 129u);
+  EXPECT_EQ(diag.str(), "WARNING: Suspicious duration found: 130\n");
+  over.durations.pop_back();
+  over.name = "x.csv";
+  std::ostringstream invalid;
+  EXPECT_TRUE(over.expandToTatums(invalid).empty());
+  EXPECT_EQ(invalid.str(), "2 1 2\nInvalid Melody class object (x.csv)\n");
 }
 
-TEST(Melody, ExpandToTatumsCapsAndDropsDurations) {
-  std::ostringstream err;
-  Melody m = makeMelody({60, 62, 64}, {0, 130, 1});
-  m.errorStream = &err;
-  const Melody e = m.expandToTatums();
-  EXPECT_EQ(e.pitches.size(), 129u);
-  EXPECT_EQ(e.pitches.front(), 62);
-  EXPECT_EQ(err.str(), "WARNING: Suspicious duration found: 130\n");
-}
-
-TEST(Melody, ExpandToTatumsRejectsInconsistentMelody) {
-  std::ostringstream messages;
-  Melody m = makeMelody({60, 62, 64}, {1, 1});
-  m.name = "x.csv";
-  m.messageStream = &messages;
-  EXPECT_TRUE(m.expandToTatums().empty());
-  EXPECT_EQ(messages.str(), "3 2 3\nInvalid Melody class object (x.csv)\n");
-}
-
-std::string repeat(const std::string& piece, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += piece;
-  return s;
-}
-
-TEST(Melody, PrintNotesCells) {
-  const struct {
-    const char* name;
-    std::vector<int> pitches;
-    std::vector<std::uint32_t> durations;
-    std::string expected;
-  } cases[] = {
-      {"names, octaves and dots", {60, 59, 48, 61}, {2, 1, 1, 1}, "C0   .   B-1  C-1  C#0  \n"},
-      {"low and high", {1, 127}, {1, 1}, "C#-5 G5   \n"},
-      {"sixteen cells wrap and end", {72}, {16}, "C1   " + repeat(".   ", 15) + "\n\n"},
-      {"seventeen cells", {72, 74}, {16, 1}, "C1   " + repeat(".   ", 15) + "\nD1   \n"},
+TEST(Melody, PrintNotes) {
+  const std::string dots15 = [] {
+    std::string s;
+    for (int i = 0; i < 15; ++i) s += ".   ";
+    return s;
+  }();
+  const std::tuple<std::vector<int>, std::vector<std::uint32_t>, std::string> cases[] = {
+      {{60, 59, 48, 61}, {2, 1, 1, 1}, "C0   .   B-1  C-1  C#0  \n"},
+      {{1, 127}, {1, 1}, "C#-5 G5   \n"},
+      {{72, 74}, {16, 1}, "C1   " + dots15 + "\nD1   \n"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Melody m = makeMelody(c.pitches, c.durations);
+  for (const auto& [pitches, durations, expected] : cases) {
     std::ostringstream out;
-    m.printNotes(0, m.size(), out);
-    EXPECT_EQ(out.str(), c.expected);
+    melodyOf(pitches, durations).printNotes(0, pitches.size(), out);
+    EXPECT_EQ(out.str(), expected);
   }
-  std::ostringstream capped;
-  makeMelody({60}, {4000000000u}).printNotes(0, 1, capped);
-  std::size_t dots = 0;
-  for (std::size_t at = capped.str().find('.'); at != std::string::npos;
-       at = capped.str().find('.', at + 1)) {
-    ++dots;
-  }
-  EXPECT_EQ(dots, 127u);  // a corrupt duration shows as 128 tatums at most
-
-  const Melody m = makeMelody({60, 62, 64}, {1, 1, 1});
   std::ostringstream reversed;
-  m.printNotes(9, 1, reversed);
+  melodyOf({60, 62, 64}).printNotes(9, 1, reversed);
   EXPECT_EQ(reversed.str(), "D0   E0   \n");
 }
 
