@@ -42,48 +42,42 @@ TEST(MidiFileWriter, Bytes) {
       00 FF 2F 00
     ])");
   EXPECT_EQ(test::writtenBytes(m), expected);
+
+  // A delta of 2^21 ticks takes four bytes.
+  const model::ConverterMelody far = melodyFromTicks({{0, 1, 60}, {(1 << 21) + 1, 1, 62}});
+  const test::MelodyRead back = test::readBytes(test::writtenBytes(far), {.quantize = 0});
+  ASSERT_EQ(back.melody.size(), 2u);
+  EXPECT_EQ(back.melody.notes[1].ticks, (1 << 21) + 1);
 }
 
-TEST(MidiFileWriter, SignaturesReadBack) {
+TEST(MidiFileWriter, ReadsBack) {
+  // Two notes a beat long; the division counts quarter notes.
   const struct {
-    std::int32_t key;
-    std::int32_t numerator;
-    std::int32_t denominator;
-    std::int32_t ticksPerBeat;
+    std::int32_t key, numerator, denominator, ticksPerBeat;
     double tempo;
-    std::int32_t keyReadBack;
-    int division;
+    std::string expected;
   } cases[] = {
-      {7, 4, 4, 192, 500, 7, 192},     // G major
-      {21, 4, 4, 192, 500, 21, 192},   // A minor
-      {-1, 4, 4, 192, 500, 0, 192},    // no key: written as C major
-      {24, 4, 4, 192, 500, 0, 192},
-      {0, 6, 8, 240, 250, 0, 480},     // an eighth beat: 480 ticks per quarter
-      {0, 3, 2, 96, 857.142857, 0, 48},
+      {7, 4, 4, 192, 500, "4/4 tpb 192 key 7 tatum 96 tempi 500 | 0:60:0+500 192:62:500+500"},
+      {21, 4, 4, 192, 500, "4/4 tpb 192 key 21 tatum 96 tempi 500 | 0:60:0+500 192:62:500+500"},
+      // No key is written as C major; 512002 microseconds stay 512002.
+      {-1, 4, 4, 192, 512.002, "4/4 tpb 192 key 0 tatum 96 tempi 512.002 | 0:60:0+512.002 "
+                               "192:62:512.002+512.002"},
+      {24, 6, 8, 240, 250, "6/8 tpb 240 key 0 tatum 120 tempi 250 | 0:60:0+250 240:62:250+250"},
+      {0, 3, 2, 96, 1000, "3/2 tpb 96 key 0 tatum 48 tempi 1000 | 0:60:0+1000 96:62:1000+1000"},
+      // 1.5 ticks per quarter: times doubled; 131068: times divided by 65534.
+      {0, 2, 2, 3, 1000, "2/2 tpb 6 key 0 tatum 3 tempi 1000 | 0:60:0+1000 6:62:1000+1000"},
+      {0, 6, 8, 65534, 250, "6/8 tpb 1 key 0 tatum 1 tempi 250 | 0:60:0+250 1:62:250+250"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.key);
-    model::ConverterMelody m = melodyFromTicks({{0, c.ticksPerBeat, 60}, {c.ticksPerBeat, 1, 62}},
-                                               c.ticksPerBeat, c.tempo);
+    SCOPED_TRACE(c.expected);
+    model::ConverterMelody m = melodyFromTicks(
+        {{0, c.ticksPerBeat, 60}, {c.ticksPerBeat, c.ticksPerBeat, 62}}, c.ticksPerBeat, c.tempo);
     m.key = c.key;
     m.setSignature(c.numerator, c.denominator);
     ASSERT_TRUE(m.quantise(0));
-    const std::vector<std::uint8_t> bytes = test::writtenBytes(m);
-    EXPECT_EQ((bytes[12] << 8) | bytes[13], c.division);
-    model::ConversionSettings settings;
-    settings.quantize = 0;
-    const test::MelodyRead r = test::readBytes(bytes, settings);
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.melody.key, c.keyReadBack);
-    EXPECT_EQ(r.melody.numerator, c.numerator);
-    EXPECT_EQ(r.melody.denominator, c.denominator);
-    EXPECT_EQ(r.melody.ticksPerBeat, c.ticksPerBeat);
-    EXPECT_NEAR(r.melody.tempo(), c.tempo, 0.001);
-    EXPECT_EQ(r.melody.onsetTicks(), m.onsetTicks());
+    const test::MelodyRead r = test::readBytes(test::writtenBytes(m), {.quantize = 0});
+    EXPECT_EQ(test::describe(r), c.expected + " | track 1");
   }
-}
-
-TEST(MidiFileWriter, EveryKeyReadsBack) {
   for (std::int32_t key = 0; key < 24; ++key) {
     model::ConverterMelody m = melodyFromTicks({{0, 192, 60}});
     m.key = key;
@@ -142,6 +136,9 @@ TEST(MidiFileWriter, Failures) {
     EXPECT_EQ(error, c.error);
   }
   std::string error;
+  const model::ConverterMelody empty;
+  EXPECT_FALSE(writeMidiMelody("/nonexistent-dir/x.mid", &empty, error));
+  EXPECT_EQ(error, "Melody invalid.");  // checked before the file is opened
   EXPECT_FALSE(writeMidiMelody("/nonexistent-dir/x.mid", &good, error));
   EXPECT_EQ(error, "Could not open /nonexistent-dir/x.mid");
   EXPECT_FALSE(writeMidiMelody("/nonexistent-dir/x.mid", nullptr, error));

@@ -54,6 +54,30 @@ inline MelodyRead readHex(const std::string& hex, const model::ConversionSetting
   return readBytes(suite::test::hexBytes(hex), settings, input);
 }
 
+// What a read gave, in one line: the error, or the signature, resolution,
+// key, tatum, tempi and per note "ticks:pitch:onset+duration" (ms); then the
+// extracted track, a question asked, "Melody empty." and warnings.
+inline std::string describe(const MelodyRead& r) {
+  std::ostringstream text;
+  const model::ConverterMelody& m = r.melody;
+  if (r.ok) {
+    text << m.numerator << '/' << m.denominator << " tpb " << m.ticksPerBeat << " key " << m.key
+         << " tatum " << m.tatum << " tempi";
+    for (const double t : m.tempi) text << ' ' << t;
+    text << " |";
+    for (const model::NoteEvent& n : m.notes)
+      text << ' ' << n.ticks << ':' << n.pitch << ':' << n.onsetMs << '+' << n.durationMs;
+  } else {
+    text << "error \"" << r.error << '"';
+  }
+  const std::size_t extracting = r.out.find("Extracting track ");
+  if (extracting != std::string::npos) text << " | track " << r.out[extracting + 17];
+  if (r.out.find("Select number.") != std::string::npos) text << " asked";
+  if (r.out.ends_with("Melody empty.\n")) text << " empty";
+  if (!r.err.empty()) text << " | " << r.err;
+  return text.str();
+}
+
 /// \a melody as a MIDI file (a failure to write fails the test).
 inline std::vector<std::uint8_t> writtenBytes(const model::ConverterMelody& melody) {
   std::ostringstream out;
