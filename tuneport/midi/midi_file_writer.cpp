@@ -65,13 +65,16 @@ bool planLayout(const model::ConverterMelody& m, Layout& layout, std::string& er
     return fail(errorText, std::string(kNotRepresentableText) + "tempo of " +
                                text::formatGeneral(m.tempo()) + " ms per beat");
 
+  // Times before 0 would be written at the time of the event before them
+  // anyway; as 0 they keep the arithmetic below away from the 64-bit limits.
   std::int64_t c = m.firstNoteOffset();
   for (std::size_t i = 0; i < m.size(); ++i) {
     const std::int32_t pitch = m.notes[i].pitch;
     if (pitch >= 1 && pitch <= 127) {
       const auto p = static_cast<std::uint8_t>(pitch);
-      layout.events.push_back({c, p, true});
-      layout.events.push_back({saturatingAdd(c, m.durationTicks(i)), p, false});
+      layout.events.push_back({std::max<std::int64_t>(c, 0), p, true});
+      layout.events.push_back(
+          {std::max<std::int64_t>(saturatingAdd(c, m.durationTicks(i)), 0), p, false});
     }
     if (i + 1 < m.size()) c = saturatingAdd(c, m.interOnsetTicks(i));
   }
