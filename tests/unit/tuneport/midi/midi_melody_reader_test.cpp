@@ -1,0 +1,118 @@
+// Reading a track of a MIDI file as a melody: track choice, quantisation of
+// the division, tempo map, cut, note pairing, signatures and failures.
+#include "tuneport/midi/midi_melody_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "midi_fixtures.h"
+
+namespace suite::tuneport::midi {
+namespace {
+
+using test::smf;
+
+// Quarter notes (480 ticks) of pitch 60 at ticks 0, 480, 960 and 1440.
+const std::string kFour =
+    "00 90 3C 40  83 60 80 3C 00  00 90 3C 40  83 60 80 3C 00 "
+    "00 90 3C 40  83 60 80 3C 00  00 90 3C 40  83 60 80 3C 00";
+const std::string kFourAt120 = " | 0:60:0+500 480:60:500+500 960:60:1000+500 1440:60:1500+500";
+// Two eighths 250 ticks apart at 480 ticks per quarter.
+const std::string kTwo = "00 90 3C 40  81 70 80 3C 00  0A 90 3E 40  81 70 80 3E 00";
+const std::string kConductor = "00 FF 51 03 07A120  87 40 FF 51 03 0F4240";  // 60 bpm from 960
+const std::string kChord = "00 90 3C 40  00 90 40 40  00 90 43 40";
+
+TEST(MidiMelodyReader, Reads) {
+  const struct {
+    const char* name;
+    std::string file;
+    model::ConversionSettings settings;
+    std::string expected;
+    std::string input = "";
+  } cases[] = {
+      // Track choice: the only usable track, the one asked for, the n-th usable one.
+      {"one usable track", smf(480, {kConductor, kChord, kFour}), {.quantize = 0},
+       "4/4 tpb 480 key 0 tatum 240 tempi 500 1000 | 0:60:0+500 480:60:500+500 960:60:1000+1000 "
+       "1440:60:2000+1000 | track 2"},
+      {"asked", smf(480, {kTwo, kFour}), {}, "4/4 tpb 480 key 0 tatum 20 tempi 500" + kFourAt120 +
+       " | track 1 asked", "2\n"},
+      {"second usable track", smf(480, {kTwo, kFour}), {.track = 2},
+       "4/4 tpb 480 key 0 tatum 20 tempi 500" + kFourAt120 + " | track 1"},
+      {"no such track", smf(480, {kTwo, kFour}), {.track = 3},
+       "error \"No usable track 3: the file has 2 usable track(s)\""},
+      // The division and the quantisation grid: 250 lies halfway between 240
+      // and 260 and goes down; 51 * 6 = 306 goes to 300.
+      {"480, -q 24", smf(480, {kTwo}), {},
+       "4/4 tpb 480 key 0 tatum 20 tempi 500 | 0:60:0+250 240:62:250+250 | track 0"},
+      {"480, -q 0", smf(480, {kTwo}), {.quantize = 0},
+       "4/4 tpb 480 key 0 tatum 240 tempi 500 | 0:60:0+250 250:62:260.417+250 | track 0"},
+      {"100, -q 24", smf(100, {"00 90 3C 40  32 80 3C 00  01 90 3E 40  32 80 3E 00"}), {},
+       "4/4 tpb 600 key 0 tatum 25 tempi 500 | 0:60:0+250 300:62:250+250 | track 0"},
+      {"12, -q 24", smf(12, {"00 90 3C 40  06 80 3C 00  01 90 3E 40  06 80 3E 00"}), {},
+       "4/4 tpb 12 key 0 tatum 1 tempi 500 | 0:60:0+250 7:62:291.667+250 | track 0 | WARNING: 12 "
+       "tick per beats is smaller than quantisation level 24. Adjusting.\n"},
+      {"24, -q 24", smf(24, {"00 90 3C 40  0C 80 3C 00  01 90 3E 40  0C 80 3E 00"}), {},
+       "4/4 tpb 24 key 0 tatum 1 tempi 500 | 0:60:0+250 13:62:270.833+250 | track 0 | WARNING: "
+       "24 tick per beats is smaller than quantisation level 24. Adjusting.\n"},
+      // Tempo: in effect at each note, wherever it stands; per read.
+      {"-x", smf(480, {kConductor, kFour}), {.ignoreTempoChanges = true},
+       "4/4 tpb 480 key 0 tatum 20 tempi 500" + kFourAt120 + " | track 1"},
+      {"signature track after the melody", smf(480, {kFour, "00 FF 51 03 0F4240"}), {},
+       "4/4 tpb 480 key 0 tatum 20 tempi 1000 | 0:60:0+1000 480:60:1000+1000 960:60:2000+1000 "
+       "1440:60:3000+1000 | track 0"},
+      {"first tempo after the last note-on", smf(480, {kFour + " 00 FF 51 03 03D090"}, 0), {},
+       "4/4 tpb 480 key 0 tatum 20 tempi 500" + kFourAt120 + " | track 0"},
+      {"no tempo, -t 60", smf(480, {kFour}), {.msPerBeat = 1000},
+       "4/4 tpb 480 key 0 tatum 20 tempi 1000 | 0:60:0+1000 480:60:1000+1000 960:60:2000+1000 "
+       "1440:60:3000+1000 | track 0"},
+      {"tempo 0 ignored", smf(480, {"00 FF 51 03 0F4240  00 FF 51 03 000000 " + kFour}), {},
+       "4/4 tpb 480 key 0 tatum 20 tempi 1000 | 0:60:0+1000 480:60:1000+1000 960:60:2000+1000 "
+       "1440:60:3000+1000 | track 0"},
+      // -c 1000 keeps the notes starting within a second of the first.
+      {"-c 1000", smf(480, {kFour}), {.cut = 1000},
+       "4/4 tpb 480 key 0 tatum 20 tempi 500 | 0:60:0+500 480:60:500+500 960:60:1000+500 | track 0"},
+      // A legato overlap on two channels: each note-off ends the oldest note.
+      {"pairing", smf(480, {"00 90 3C 40  83 60 91 3E 40  10 80 3C 00  83 50 81 3E 00  "
+                            "00 90 40 40  83 60 90 40 00"}), {},
+       "4/4 tpb 480 key 0 tatum 20 tempi 500 | 0:60:0+516.667 480:62:500+500 960:64:1000+500 | "
+       "track 0"},
+      // Key and time signatures; damaged ones are ignored.
+      {"A minor", smf(480, {"00 FF 59 02 00 01", kTwo}), {},
+       "4/4 tpb 480 key 21 tatum 20 tempi 500 | 0:60:0+250 240:62:250+250 | track 1"},
+      {"G major", smf(480, {"00 FF 59 02 01 00", kTwo}), {},
+       "4/4 tpb 480 key 7 tatum 20 tempi 500 | 0:60:0+250 240:62:250+250 | track 1"},
+      {"C minor, then a damaged mode", smf(480, {"00 FF 59 02 FD 01  00 FF 59 02 02 05", kTwo}), {},
+       "4/4 tpb 480 key 12 tatum 20 tempi 500 | 0:60:0+250 240:62:250+250 | track 1"},
+      {"6/8", smf(480, {"00 FF 58 04 06 03 18 08", kTwo}), {},
+       "6/8 tpb 240 key 0 tatum 20 tempi 250 | 0:60:0+250 240:62:250+250 | track 1"},
+      {"2/2", smf(480, {"00 FF 58 04 02 01 18 08", kTwo}), {},
+       "2/2 tpb 960 key 0 tatum 20 tempi 1000 | 0:60:0+250 240:62:250+250 | track 1"},
+      {"3/16 at 98", smf(98, {"00 FF 58 04 03 04 18 08", kTwo}), {.quantize = 0},
+       "3/16 tpb 49 key 0 tatum 4 tempi 125 | 0:60:0+1224.49 500:62:1275.51+1224.49 | track 1"},
+      {"numerator 0, exponent 31", smf(480, {"00 FF 58 04 00 02 18 08  00 FF 58 04 03 1F 18 08",
+                                             kTwo}), {},
+       "4/4 tpb 480 key 0 tatum 20 tempi 500 | 0:60:0+250 240:62:250+250 | track 1"},
+      // Failures.
+      {"division 0", smf(0, {kTwo}), {}, "error \"Invalid division: 0\""},
+      {"time-code division", smf(0xE728, {kTwo}), {}, "error \"Time-code division not supported\""},
+      {"no usable track", smf(480, {kChord}), {}, "error \"MIDI source not usable.\""},
+      {"note never ends", smf(480, {"00 90 3C 40"}), {}, "error \"\" | track 0 empty"},
+      {"cut short after a note", "\"MThd\" 00000006 0000 0001 01E0 \"MTrk\" 00000020 " + kTwo, {},
+       "4/4 tpb 480 key 0 tatum 20 tempi 500 | 0:60:0+250 240:62:250+250 | track 0"},
+      {"negative quantisation level", smf(480, {kTwo}), {.quantize = -1},
+       "error \"Invalid quantisation level: -1\""},
+      {"resolution too fine", smf(0x7FFF, {kTwo}), {.quantize = 100},
+       "error \"Invalid ticks per beat: 3276700\" | track 0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(test::describe(test::readHex(c.file, c.settings, c.input)), c.expected);
+  }
+  // A parse error of a damaged file stays in the error text of a read that succeeds.
+  EXPECT_EQ(test::readHex("\"MThd\" 00000006 0000 0001 01E0 \"MTrk\" 00000020 " + kTwo).error,
+            "Unexpected Stream Error");
+}
+
+}  // namespace
+}  // namespace suite::tuneport::midi
