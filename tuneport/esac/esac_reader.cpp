@@ -20,6 +20,8 @@ namespace {
 using model::ConverterMelody;
 using model::NoteEvent;
 
+constexpr std::int32_t kMaxSignature = 1024;
+
 // Semitones above the tonic of degrees 0..8 (the major scale whatever the
 // mode; degree 8 is read as the tonic itself).
 constexpr std::array<std::int64_t, 9> kScale{0, 0, 2, 4, 5, 7, 9, 11, 0};
@@ -317,6 +319,12 @@ bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& 
     errorText = "Basic unit invalid.";
     return false;
   }
+  // Beyond these a bar overflows the tick range before its first note.
+  if (signature.numerator > kMaxSignature || signature.denominator > kMaxSignature) {
+    errorText = "Invalid time signature: " + std::to_string(signature.numerator) + "/" +
+                std::to_string(signature.denominator);
+    return false;
+  }
   melody.setSignature(signature.numerator, signature.denominator);
   melody.ticksPerBeat = static_cast<std::int32_t>(standardTicks);
   melody.key = record.tonicIndex;
@@ -362,6 +370,10 @@ bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& 
     ms += n.ms;
     melody.phraseStarts.push_back(n.phraseStart ? 1.0 : 0.0);
   }
+  if (units * static_cast<double>(ticksPerUnit) > std::numeric_limits<std::int32_t>::max()) {
+    errorText = "Melody too long.";
+    return false;
+  }
   NoteEvent end;
   end.ticks = clampTicks(units * static_cast<double>(ticksPerUnit));
   end.onsetMs = ms;
@@ -371,9 +383,10 @@ bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& 
     tatum = std::gcd(tatum, std::int64_t{melody.notes[i + 1].ticks} - melody.notes[i].ticks);
   melody.makeLegato();
 
-  // The tatum is the basic unit (or half of it); estimating it from the notes
-  // could merge two note values into one unit.
-  melody.tatum = static_cast<std::int32_t>(std::clamp<std::int64_t>(tatum, 1, INT32_MAX));
+  // The tatum is the basic unit, or a part of it where a note or the bar
+  // needs one; estimating it from the notes could merge two note values.
+  tatum = std::gcd(tatum, std::int64_t{melody.numerator} * ticksPerBeat);
+  melody.tatum = static_cast<std::int32_t>(std::clamp<std::int64_t>(tatum, 1, std::numeric_limits<std::int32_t>::max()));
   melody.durationUnit = melody.tatum;
   melody.tatumDone = true;
   if (!model::validateMelody(melody, errorText)) return false;

@@ -24,7 +24,10 @@ namespace suite::tuneport::esac {
 /// onsets in ticks and milliseconds, legato durations, tatum and duration unit
 /// of one basic unit, bar positions, and one phrase-start value per note (1.0
 /// after a line break). On failure returns false with the message in
-/// \a errorText; a parse error names the offending character in an excerpt.
+/// \a errorText: a parse error names the offending character in an excerpt;
+/// otherwise "No notes in melody string.", "Melody too long." (beyond 2^31
+/// ticks), "Basic unit invalid." (no usable resolution) or a message of
+/// validateMelody (a signature part beyond 1024 counts as invalid).
 bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& settings,
                      model::ConverterMelody& melody, std::string& errorText);
 

@@ -20,14 +20,37 @@ constexpr std::array<std::string_view, 12> kDegrees{"1",  "2b", "2",  "3b", "3",
 constexpr std::array<std::string_view, 12> kTonics{"C",  "C#", "D",  "Eb", "E",  "F",
                                                    "F#", "G",  "Ab", "A",  "Bb", "B"};
 
-// Far beyond any song; keeps the text of a damaged melody (a note of 2^31
-// units in bars of one unit) from growing without bound.
-constexpr std::int64_t kMaxBars = 100000;
+// Far beyond any song (hours of music); keeps the text of a damaged melody (a
+// note of 2^31 units in bars of one unit) from growing without bound.
+constexpr std::int64_t kMaxBars = 10000;
 
 // Gaps shorter than this share of the interval count as articulation, not rest.
 constexpr double kAbsorbedGap = 0.4347826086956522;
 
 std::int64_t floorMod(std::int64_t a, std::int64_t b) { return ((a % b) + b) % b; }
+
+// Finds the triplet groups in \a intervals (tatums): a group starts at an
+// interval that is not a multiple of three and runs until the sum is one
+// again; groupEnds gets the index after its last note at the index of its
+// first, 0 elsewhere. False when some group has an odd interval, which two
+// tatums to the bracket's unit cannot express; \a incomplete tells whether
+// the last group is still open at the end.
+bool planTriplets(const std::vector<std::int64_t>& intervals, std::vector<std::size_t>& groupEnds,
+                  bool& incomplete) {
+  groupEnds.assign(intervals.size(), 0);
+  for (std::size_t i = 0; i < intervals.size(); ++i) {
+    if (intervals[i] % 3 == 0) continue;
+    const std::size_t first = i;
+    std::int64_t sum = 0;
+    for (; i < intervals.size() && (i == first || sum % 3 != 0); ++i) {
+      if (intervals[i] % 2 != 0) return false;
+      sum += intervals[i];
+    }
+    incomplete = sum % 3 != 0;
+    groupEnds[first] = i--;
+  }
+  return true;
+}
 
 // The melody string: notes, rests and bar lines written in order.
 class MelodyWriter {
@@ -127,7 +150,8 @@ bool MelodyWriter::write(std::string& text, std::string& errorText) {
   pitches_ = m.pitches();
   const std::int64_t tatum = m.tatum;
   for (const std::int32_t t : intervalTicks)
-    intervals_.push_back(static_cast<std::int64_t>(std::floor(static_cast<double>(t) / static_cast<double>(tatum) + 0.5)));
+    intervals_.push_back(static_cast<std::int64_t>(
+        std::floor(static_cast<double>(t) / static_cast<double>(tatum) + 0.5)));
 
   bar_ = std::int64_t{m.ticksPerBeat} * m.numerator / tatum;
   position_ = floorMod(m.firstNoteOffsetInTatums(), bar_);
@@ -137,8 +161,16 @@ bool MelodyWriter::write(std::string& text, std::string& errorText) {
   basicUnit_ = std::int64_t{m.ticksPerBeat} * m.denominator / unitTicks;
   // A basic unit with a factor 3 means a grid of triplet notes: regular notes
   // last multiples of three tatums and are written in thirds of the units.
-  const bool triplets = basicUnit_ % 3 == 0 && bar_ % 3 == 0;
+  // Where the notes do not fit that grid, the tatum itself is the unit.
+  std::vector<std::size_t> groupEnds;
+  bool incomplete = false;
+  const bool triplets = basicUnit_ % 3 == 0 && bar_ % 3 == 0 && position_ % 3 == 0 &&
+                        planTriplets(intervals_, groupEnds, incomplete);
   if (triplets) {
+    if (incomplete) {
+      errorText = "Incomplete triplet at end.";
+      return false;
+    }
     out_ << "Melody has triplets!\n" << std::flush;
     bar_ /= 3;
     position_ /= 3;
@@ -148,21 +180,12 @@ bool MelodyWriter::write(std::string& text, std::string& errorText) {
   const std::size_t count = pitches_.size();
   for (std::size_t i = 0; i < count && bars_ <= kMaxBars; ++i) {
     barEnded_ = false;
-    if (triplets && intervals_[i] % 3 != 0) {
-      // A group runs until its notes fill whole regular units again.
-      std::size_t end = i;
-      std::int64_t sum = 0;
-      do sum += intervals_[end++];
-      while (sum % 3 != 0 && end < count);
-      if (sum % 3 != 0) {
-        errorText = "Incomplete triplet at end.";
-        return false;
-      }
-      if (!tripletGroup(i, end)) {
+    if (triplets && groupEnds[i] != 0) {
+      if (!tripletGroup(i, groupEnds[i])) {
         errorText = "Invalid melody. Probably not monophonic.";
         return false;
       }
-      i = end - 1;
+      i = groupEnds[i] - 1;
       phraseBreak(i);
       continue;
     }
