@@ -342,13 +342,17 @@ bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& 
     return false;
   }
 
-  // The resolution: the smallest multiple of the standard one in which every
-  // note (a unit, or half a unit after a dot on an odd length) lasts whole ticks.
+  // The resolution: the standard one when every note (a unit, or half a unit
+  // after a dot on an odd length) lasts whole ticks in it, else the nearest
+  // larger one that does.
   const bool halves = std::any_of(notes.begin(), notes.end(),
                                   [](const ParsedNote& n) { return std::floor(n.units) != n.units; });
   const std::int64_t grid = halves ? 2 * basicUnit : basicUnit;
-  const std::int64_t perWholeNote = signature.denominator * standardTicks;
-  const std::int64_t ticksPerBeat = standardTicks * (grid / std::gcd(grid, perWholeNote));
+  std::int64_t ticksPerBeat = standardTicks;
+  if (signature.denominator * standardTicks % grid != 0) {
+    const std::int64_t step = grid / std::gcd(grid, std::int64_t{signature.denominator});
+    ticksPerBeat = (standardTicks + step - 1) / step * step;
+  }
   if (ticksPerBeat > model::kMaxTicksPerBeat) {
     errorText = "Basic unit invalid.";
     return false;

@@ -121,10 +121,21 @@ bool MelodyWriter::tripletGroup(std::size_t first, std::size_t end) {
   for (std::size_t k = first; k < end; ++k) {
     if (intervals_[k] <= 0 && k + 1 < pitches_.size()) return false;
     text_ += pitchToken(pitches_[k], reference_, shift_);
-    text_ += durationToken(intervals_[k] / 2);
+    // Tied over a bar line that falls on a whole unit of the bracket.
+    std::int64_t left = intervals_[k];
+    for (std::int64_t toBar = 3 * bar_ - thirds;
+         left > toBar && toBar % 2 == 0 && bars_ <= kMaxBars; toBar = 3 * bar_) {
+      text_ += durationToken(toBar / 2);
+      text_ += " ^";
+      ++bars_;
+      barEnded_ = true;
+      left -= toBar;
+      thirds = 0;
+    }
+    text_ += durationToken(left / 2);
     // The closing bracket must follow a note, so it comes before a bar line.
     if (k + 1 == end) text_ += ')';
-    thirds += intervals_[k];
+    thirds += left;
     for (; thirds >= 3 * bar_ && bars_ <= kMaxBars; thirds -= 3 * bar_) {
       ++bars_;
       text_ += ' ';

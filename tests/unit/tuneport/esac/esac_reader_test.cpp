@@ -52,8 +52,8 @@ TEST(EsacMelody, ParseErrorsShowWhereTheyHappen) {
   EXPECT_FALSE(read("K 16 C 4/4", "1_2_3_4_-+5 //", m, error));
   EXPECT_EQ(error, "\"3_4_\n     +5 \"\nError while parsing melody string at token 9. Wrong octavation");
   // Within the first five characters the excerpt starts at the first one.
-  EXPECT_FALSE(read("K 16 C 4/4", "1 #2 //", m, error));
-  EXPECT_EQ(error, "\"1 #2\n     #2 \"\nError while parsing melody string at token 2. "
+  EXPECT_FALSE(read("K 16 C 4/4", "1 -#2 //", m, error));
+  EXPECT_EQ(error, "\"1 -#\n     #2 \"\nError while parsing melody string at token 3. "
                    "Invalid accidential.");
 
   const struct {
@@ -87,7 +87,7 @@ TEST(EsacMelody, SignsGivePitchesAndOnsets) {
     Ints onsets;  // ticks, the end of the last note included
     std::int32_t ticksPerBeat;
   } cases[] = {
-      {"octaves and accidentals", "K 16 C 4/4", "1-5+5 1#2b3 //", {60, 55, 79, 61, 61, 64},
+      {"octaves and accidentals", "K 16 Eb 4/4", "1-5+5 1#2b3 //", {63, 58, 82, 64, 64, 67},
        {0, 1, 2, 3, 4, 5, 6}, 4},
       {"rest, unknown tonic", "K 16 H 4/4", "1_0 //", {128, 0}, {0, 2, 3}, 4},
       {"dots and underscore, base 4", "K 16 C 4/4", "1<1..1_>//", {60, 60, 60}, {0, 5, 12, 20}, 20},
@@ -101,6 +101,7 @@ TEST(EsacMelody, SignsGivePitchesAndOnsets) {
       {"no end sign", "K 16 C 4/4", "1_2", {60, 62}, {0, 2, 3}, 4},
       {"sixteenth upbeat in G 3/4", "K 16 G 3/4", "5 1__3__5__ //", {74, 67, 71, 74},
        {11, 12, 16, 20, 24}, 4},
+      {"leading rest: no upbeat", "K 16 C 2/4", "0_1_ 2___ //", {0, 60, 62}, {0, 2, 4, 12}, 4},
       {"first bar ending in a tie", "K 16 C 2/4", "1__3__ ^__5__ //", {60, 64, 67}, {0, 4, 12, 16}, 4},
   };
   for (const auto& c : cases) {

@@ -20,7 +20,7 @@ TEST(EsacTokens, DegreesDurationsAndOctaves) {
     std::int32_t pitch;
     const char* token;
   } degrees[] = {{60, "1"},  {62, "2"},  {71, "7"},  {72, "+1"}, {59, "-7"}, {48, "-1"},
-                 {47, "--7"}, {61, "2b"}, {66, "4#"}, {0, "0"},   {128, "^"}, {200, "?"}};
+                 {47, "--7"}, {61, "2b"}, {66, "4#"}, {0, "0"},   {128, "^"}, {200, "?"}, {-5, "?"}};
   for (const auto& d : degrees) EXPECT_EQ(pitchToken(d.pitch, 60), d.token) << d.pitch;
   EXPECT_EQ(pitchToken(60, 67, 12), "4");
 
@@ -44,7 +44,12 @@ TEST(EsacWriter, WritesBarsTiesAndTriplets) {
     const char* report;
   } cases[] = {
       {"a whole-bar note ends its bar", "K 16 C 2/4", "1___2_3_4_5_ //", "1___ 2_3_4_5_ //", ""},
-      {"a note over the bar line is tied", "K 8 C 2/4", "1_2__3_ //", "1_2_ ^_3_ //", ""},
+      {"notes over bar lines are tied", "K 8 C 2/4", "1_2__. 3___. //",
+       "1_2_ ^__ 3__ ^__ ^__ //", ""},
+      {"a line at a phrase start", "K 8 C 2/4", "1234 5432 1__0__ 3456 7654 5__ //",
+       "1234 5432 1__ \n0__ 3456 7654 5__ //", ""},
+      {"one note: a line every second bar", "K 8 C 2/4", "1__ 0__ 0__ 0__ //",
+       "1__ 0__ \n0__ 0__ \n//", ""},
       {"triplet group, then regular notes", "K 16 C 2/4", "(1_2_3_)4_5_ 1___ //",
        "(1_2_3_)4_5_ 1___ //",
        "Melody has triplets!\nCreate triplet, counter=0\nCreated triplet : counter=4\n"},
