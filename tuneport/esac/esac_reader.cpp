@@ -41,7 +41,8 @@ Signature parseSignature(std::string_view word) {
     return s;
   }
   s.numerator = n;
-  s.denominator = slash == std::string_view::npos ? 0 : text::parseIntLenient(word.substr(slash + 1));
+  s.denominator =
+      slash == std::string_view::npos ? 0 : text::parseIntLenient(word.substr(slash + 1));
   return s;
 }
 
@@ -52,11 +53,21 @@ struct ParsedNote {
   bool phraseStart = false;
 };
 
-enum class Token { Start, OctaveSign, Digit, Accidental, Prolongation, Tie, TupletOpen, TupletClose };
+enum class Token {
+  Start,
+  OctaveSign,
+  Digit,
+  Accidental,
+  Prolongation,
+  Tie,
+  TupletOpen,
+  TupletClose
+};
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Walks a melody string; see the table of signs in esac_reader.h.
+// Walks a melody string sign by sign (the notation is summed up in
+// esac_reader.h) and collects its notes.
 class MelodyParser {
  public:
   MelodyParser(const EsacRecord& record, const model::ConversionSettings& settings,
@@ -86,8 +97,8 @@ class MelodyParser {
   bool fail(std::size_t at, std::string_view reason, std::string& errorText) const;
   bool holdFollows(std::size_t i) const;
   bool afterNoteSign() const {
-    return token_ == Token::Digit || token_ == Token::Accidental ||
-           token_ == Token::Prolongation || token_ == Token::Tie;
+    return token_ == Token::Digit || token_ == Token::Accidental || token_ == Token::Prolongation ||
+           token_ == Token::Tie;
   }
 
   std::string_view text_;
@@ -158,8 +169,8 @@ bool MelodyParser::finishNote(std::string& errorText) {
   } else if (tonic_ == kUnknownTonic) {
     note.pitch = model::kNoPitch;
   } else {
-    const std::int64_t pitch = 60 + tonic_ + kScale[static_cast<std::size_t>(degree_)] +
-                               12 * octave_ + accidental_;
+    const std::int64_t pitch =
+        60 + tonic_ + kScale[static_cast<std::size_t>(degree_)] + 12 * octave_ + accidental_;
     // Outside the MIDI range a pitch would read as a rest, a marker or garbage.
     if (pitch < 1 || pitch > 127) return fail(digitAt_, "Pitch out of range.", errorText);
     note.pitch = static_cast<std::int32_t>(pitch);
@@ -184,7 +195,8 @@ bool MelodyParser::step(std::size_t& i, std::string& errorText) {
   if (c == '\n' || c == '\r') {
     phraseFlag_ = true;
     ++line_;
-    if (i + 1 < text_.size() && (isBlank(text_[i + 1]) || text_[i + 1] == '\n' || text_[i + 1] == '\r'))
+    if (i + 1 < text_.size() &&
+        (isBlank(text_[i + 1]) || text_[i + 1] == '\n' || text_[i + 1] == '\r'))
       ++i;
     return true;
   }
@@ -296,8 +308,10 @@ bool MelodyParser::step(std::size_t& i, std::string& errorText) {
 }
 
 std::int32_t clampTicks(double ticks) {
-  if (!(ticks > std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
-  if (ticks >= std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (!(ticks > std::numeric_limits<std::int32_t>::min()))
+    return std::numeric_limits<std::int32_t>::min();
+  if (ticks >= std::numeric_limits<std::int32_t>::max())
+    return std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(std::llround(ticks));
 }
 
@@ -306,7 +320,8 @@ std::int32_t clampTicks(double ticks) {
 bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& settings,
                      ConverterMelody& melody, std::string& errorText) {
   melody = ConverterMelody{};
-  const Signature signature = parseSignature(record.signatures.empty() ? "" : record.signatures.front());
+  const Signature signature =
+      parseSignature(record.signatures.empty() ? "" : record.signatures.front());
   const std::int64_t basicUnit = record.basicUnit;
   if (basicUnit < 1) {
     errorText = "Basic unit invalid.";
@@ -314,7 +329,8 @@ bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& 
   }
   // One tick per basic unit in quarter-note signatures, as EsAC users count;
   // raised below where a note would fall between ticks.
-  const std::int64_t standardTicks = signature.standIn ? 192 : std::max<std::int64_t>(1, basicUnit / 4);
+  const std::int64_t standardTicks =
+      signature.standIn ? 192 : std::max<std::int64_t>(1, basicUnit / 4);
   if (standardTicks > model::kMaxTicksPerBeat) {
     errorText = "Basic unit invalid.";
     return false;
@@ -345,8 +361,9 @@ bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& 
   // The resolution: the standard one when every note (a unit, or half a unit
   // after a dot on an odd length) lasts whole ticks in it, else the nearest
   // larger one that does.
-  const bool halves = std::any_of(notes.begin(), notes.end(),
-                                  [](const ParsedNote& n) { return std::floor(n.units) != n.units; });
+  const bool halves = std::any_of(notes.begin(), notes.end(), [](const ParsedNote& n) {
+    return std::floor(n.units) != n.units;
+  });
   const std::int64_t grid = halves ? 2 * basicUnit : basicUnit;
   std::int64_t ticksPerBeat = standardTicks;
   if (signature.denominator * standardTicks % grid != 0) {
@@ -390,7 +407,8 @@ bool parseEsacMelody(const EsacRecord& record, const model::ConversionSettings& 
   // The tatum is the basic unit, or a part of it where a note or the bar
   // needs one; estimating it from the notes could merge two note values.
   tatum = std::gcd(tatum, std::int64_t{melody.numerator} * ticksPerBeat);
-  melody.tatum = static_cast<std::int32_t>(std::clamp<std::int64_t>(tatum, 1, std::numeric_limits<std::int32_t>::max()));
+  melody.tatum = static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(tatum, 1, std::numeric_limits<std::int32_t>::max()));
   melody.durationUnit = melody.tatum;
   melody.tatumDone = true;
   if (!model::validateMelody(melody, errorText)) return false;

@@ -4,8 +4,9 @@
 // the key line, each lasting one basic unit, with octave signs ("+", "-")
 // before and accidentals ("#", "b"), prolongations ("_" doubles, "." adds
 // half) and holds ("^") after the digit; round, angle and curly brackets
-// make triplets, quintuplets and septuplets; blanks separate bars, line
-// breaks phrases, and "//" ends the melody.
+// make triplets, quintuplets and septuplets; blanks (or tabs, or "|")
+// separate bars, line breaks phrases, and "//" ends the melody. Any other
+// character is ignored.
 #pragma once
 
 #include <istream>

@@ -7,8 +7,9 @@
 namespace suite::tuneport::esac {
 namespace {
 
-// Larger basic units give resolutions beyond what a converter melody holds.
-constexpr std::int32_t kMaxBasicUnit = 1 << 16;
+// Larger basic units give resolutions beyond what a converter melody holds
+// (a quarter of the basic unit is the least resolution).
+constexpr std::int32_t kMaxBasicUnit = 1 << 22;
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -41,10 +42,10 @@ std::string_view esacField(std::string_view text, std::string_view name) {
 }
 
 std::int32_t tonicIndex(std::string_view name) {
-  static constexpr std::array<std::string_view, 12> sharps{"C", "C#", "D", "D#", "E", "F",
-                                                           "F#", "G", "G#", "A", "A#", "B"};
-  static constexpr std::array<std::string_view, 12> flats{"C", "Db", "D", "Eb", "E", "F",
-                                                          "Gb", "G", "Ab", "A", "Bb", "B"};
+  static constexpr std::array<std::string_view, 12> sharps{"C",  "C#", "D",  "D#", "E",  "F",
+                                                           "F#", "G",  "G#", "A",  "A#", "B"};
+  static constexpr std::array<std::string_view, 12> flats{"C",  "Db", "D",  "Eb", "E",  "F",
+                                                          "Gb", "G",  "Ab", "A",  "Bb", "B"};
   for (std::size_t i = 0; i < sharps.size(); ++i)
     if (name == sharps[i] || name == flats[i]) return static_cast<std::int32_t>(i);
   return kUnknownTonic;

@@ -20,11 +20,11 @@ struct EsacRecord {
   std::string keyLine;     ///< KEY[...]
   std::string melodyText;  ///< MEL[...] without leading blanks, tabs and line breaks
 
-  std::string keyId;                    ///< word 1 of the key line
-  std::int32_t basicUnit = 0;           ///< word 2: units per whole note, times tupletFactor
-  std::string tonic;                    ///< word 3
+  std::string keyId;                        ///< word 1 of the key line
+  std::int32_t basicUnit = 0;               ///< word 2: units per whole note, times tupletFactor
+  std::string tonic;                        ///< word 3
   std::int32_t tonicIndex = kUnknownTonic;  ///< pitch class 0..11 of the tonic, or kUnknownTonic
-  std::vector<std::string> signatures;  ///< words 4 and following, each "n/d"
+  std::vector<std::string> signatures;      ///< words 4 and following, each "n/d"
   /// 3 when the melody has round brackets, times 5 for angle brackets, times 7
   /// for braces: the basic unit is refined so that tuplet notes last whole units.
   std::int32_t tupletFactor = 1;

@@ -76,7 +76,7 @@ class MelodyWriter {
   std::int64_t bar_ = 0;       // bar length in units
   std::int64_t position_ = 0;  // in the bar, in units
   std::int64_t bars_ = 0;
-  bool barEnded_ = false;      // the last note or rest ended exactly on a bar line
+  bool barEnded_ = false;  // the last note or rest ended exactly on a bar line
   std::int64_t basicUnit_ = 0;
 };
 
@@ -148,8 +148,8 @@ bool MelodyWriter::tripletGroup(std::size_t first, std::size_t end) {
 }
 
 void MelodyWriter::phraseBreak(std::size_t i) {
-  const bool starts = phrases_.empty() ? barEnded_ && bars_ % 2 == 0
-                                       : i < phrases_.size() && phrases_[i] == 1.0;
+  const bool starts =
+      phrases_.empty() ? barEnded_ && bars_ % 2 == 0 : i < phrases_.size() && phrases_[i] == 1.0;
   if (starts) text_ += '\n';
 }
 
@@ -294,8 +294,8 @@ bool esacRecordText(const ConverterMelody& melody, std::string_view keyId, std::
   return true;
 }
 
-bool writeEsacMelody(const std::string& fileName, const ConverterMelody& melody,
-                     std::ostream& out, std::string& errorText) {
+bool writeEsacMelody(const std::string& fileName, const ConverterMelody& melody, std::ostream& out,
+                     std::string& errorText) {
   const std::string keyId = fileName.substr(0, fileName.rfind('.'));
   std::string record;
   if (!esacRecordText(melody, keyId, out, record, errorText)) return false;

@@ -34,8 +34,8 @@ std::int32_t octaveShift(std::int32_t median, std::int32_t reference);
 /// \a errorText: "Incomplete triplet at end.", "Invalid melody. Probably not
 /// monophonic.", "Invalid melody. Too many bars.", "Invalid tatum: 0" or a
 /// message of validateMelody.
-bool esacRecordText(const model::ConverterMelody& melody, std::string_view keyId,
-                    std::ostream& out, std::string& record, std::string& errorText);
+bool esacRecordText(const model::ConverterMelody& melody, std::string_view keyId, std::ostream& out,
+                    std::string& record, std::string& errorText);
 
 /// Writes the record to \a fileName; its key id is the file name up to its
 /// last ".". Errors as esacRecordText, and "Could not open " or "I/O error

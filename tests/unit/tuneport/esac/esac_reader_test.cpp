@@ -50,11 +50,13 @@ TEST(EsacMelody, ParseErrorsShowWhereTheyHappen) {
   model::ConverterMelody m;
   std::string error;
   EXPECT_FALSE(read("K 16 C 4/4", "1_2_3_4_-+5 //", m, error));
-  EXPECT_EQ(error, "\"3_4_\n     +5 \"\nError while parsing melody string at token 9. Wrong octavation");
+  EXPECT_EQ(error,
+            "\"3_4_\n     +5 \"\nError while parsing melody string at token 9. Wrong octavation");
   // Within the first five characters the excerpt starts at the first one.
   EXPECT_FALSE(read("K 16 C 4/4", "1 -#2 //", m, error));
-  EXPECT_EQ(error, "\"1 -#\n     #2 \"\nError while parsing melody string at token 3. "
-                   "Invalid accidential.");
+  EXPECT_EQ(error,
+            "\"1 -#\n     #2 \"\nError while parsing melody string at token 3. "
+            "Invalid accidential.");
 
   const struct {
     const char* melody;
@@ -72,8 +74,7 @@ TEST(EsacMelody, ParseErrorsShowWhereTheyHappen) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.melody);
     EXPECT_FALSE(read("K 16 C 4/4", c.melody, m, error));
-    const std::string tail =
-        "at token " + std::to_string(c.token) + ". " + c.reason;
+    const std::string tail = "at token " + std::to_string(c.token) + ". " + c.reason;
     EXPECT_EQ(error.substr(error.size() - std::min(error.size(), tail.size())), tail);
   }
 }
@@ -87,8 +88,12 @@ TEST(EsacMelody, SignsGivePitchesAndOnsets) {
     Ints onsets;  // ticks, the end of the last note included
     std::int32_t ticksPerBeat;
   } cases[] = {
-      {"octaves and accidentals", "K 16 Eb 4/4", "1-5+5 1#2b3 //", {63, 58, 82, 64, 64, 67},
-       {0, 1, 2, 3, 4, 5, 6}, 4},
+      {"octaves and accidentals",
+       "K 16 Eb 4/4",
+       "1-5+5 1#2b3 //",
+       {63, 58, 82, 64, 64, 67},
+       {0, 1, 2, 3, 4, 5, 6},
+       4},
       {"rest, unknown tonic", "K 16 H 4/4", "1_0 //", {128, 0}, {0, 2, 3}, 4},
       {"dots and underscore, base 4", "K 16 C 4/4", "1<1..1_>//", {60, 60, 60}, {0, 5, 12, 20}, 20},
       {"triplets", "K 16 C 2/4", "(1_23)4 //", {60, 62, 64, 65}, {0, 4, 6, 8, 11}, 12},
@@ -99,10 +104,19 @@ TEST(EsacMelody, SignsGivePitchesAndOnsets) {
       {"basic unit 2", "K 02 C 3/2", "12_3 //", {60, 62, 64}, {0, 1, 3, 4}, 1},
       {"a tab is no sharp", "K 16 C 4/4", "1\t2 //", {60, 62}, {0, 1, 2}, 4},
       {"no end sign", "K 16 C 4/4", "1_2", {60, 62}, {0, 2, 3}, 4},
-      {"sixteenth upbeat in G 3/4", "K 16 G 3/4", "5 1__3__5__ //", {74, 67, 71, 74},
-       {11, 12, 16, 20, 24}, 4},
+      {"sixteenth upbeat in G 3/4",
+       "K 16 G 3/4",
+       "5 1__3__5__ //",
+       {74, 67, 71, 74},
+       {11, 12, 16, 20, 24},
+       4},
       {"leading rest: no upbeat", "K 16 C 2/4", "0_1_ 2___ //", {0, 60, 62}, {0, 2, 4, 12}, 4},
-      {"first bar ending in a tie", "K 16 C 2/4", "1__3__ ^__5__ //", {60, 64, 67}, {0, 4, 12, 16}, 4},
+      {"first bar ending in a tie",
+       "K\t16\tC 2/4",
+       "1__3__ ^__5__ //",
+       {60, 64, 67},
+       {0, 4, 12, 16},
+       4},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -139,8 +153,7 @@ TEST(EsacMelody, CutAndPhrase) {
   model::ConverterMelody m;
   std::string error;
   ASSERT_TRUE(read("K 16 C 2/4", melody, m, error, settings));
-  EXPECT_EQ(m.phraseStarts,
-            (std::vector<double>{0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(m.phraseStarts, (std::vector<double>{0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}));
   settings.phrase = 2;
   ASSERT_TRUE(read("K 16 C 2/4", melody, m, error, settings));
   EXPECT_EQ(m.pitches(), (Ints{67, 69, 71, 72, 74, 72, 67}));

@@ -19,19 +19,18 @@ TEST(EsacTokens, DegreesDurationsAndOctaves) {
   const struct {
     std::int32_t pitch;
     const char* token;
-  } degrees[] = {{60, "1"},  {62, "2"},  {71, "7"},  {72, "+1"}, {59, "-7"}, {48, "-1"},
-                 {47, "--7"}, {61, "2b"}, {66, "4#"}, {0, "0"},   {128, "^"}, {200, "?"}, {-5, "?"}};
+  } degrees[] = {{60, "1"},  {62, "2"},  {71, "7"}, {72, "+1"}, {59, "-7"}, {48, "-1"}, {47, "--7"},
+                 {61, "2b"}, {66, "4#"}, {0, "0"},  {128, "^"}, {200, "?"}, {-5, "?"}};
   for (const auto& d : degrees) EXPECT_EQ(pitchToken(d.pitch, 60), d.token) << d.pitch;
   EXPECT_EQ(pitchToken(60, 67, 12), "4");
 
-  const char* durations[] = {"", "", "_", "_.", "__", "__^", "__.", "__..", "___", "___^",
-                             "___^_"};
+  const char* durations[] = {"", "", "_", "_.", "__", "__^", "__.", "__..", "___", "___^", "___^_"};
   for (std::int64_t n = 0; n <= 10; ++n) EXPECT_EQ(durationToken(n), durations[n]) << n;
 
   const struct {
     std::int32_t median, reference, shift;
-  } shifts[] = {{60, 60, 0},  {72, 60, 0},      {73, 60, -12},     {59, 60, 12},
-                {35, 60, 36}, {110, 67, -36},   {0, 60, 0},        {INT32_MAX, 60, 0}};
+  } shifts[] = {{60, 60, 0},  {72, 60, 0},    {73, 60, -12}, {59, 60, 12},
+                {35, 60, 36}, {110, 67, -36}, {0, 60, 0},    {INT32_MAX, 60, 0}};
   for (const auto& s : shifts) EXPECT_EQ(octaveShift(s.median, s.reference), s.shift) << s.median;
 }
 
@@ -44,8 +43,8 @@ TEST(EsacWriter, WritesBarsTiesAndTriplets) {
     const char* report;
   } cases[] = {
       {"a whole-bar note ends its bar", "K 16 C 2/4", "1___2_3_4_5_ //", "1___ 2_3_4_5_ //", ""},
-      {"notes over bar lines are tied", "K 8 C 2/4", "1_2__. 3___. //",
-       "1_2_ ^__ 3__ ^__ ^__ //", ""},
+      {"notes over bar lines are tied", "K 8 C 2/4", "1_2__. 3___. //", "1_2_ ^__ 3__ ^__ ^__ //",
+       ""},
       {"a line at a phrase start", "K 8 C 2/4", "1234 5432 1__0__ 3456 7654 5__ //",
        "1234 5432 1__ \n0__ 3456 7654 5__ //", ""},
       {"one note: a line every second bar", "K 8 C 2/4", "1__ 0__ 0__ 0__ //",
@@ -64,8 +63,8 @@ TEST(EsacWriter, WritesBarsTiesAndTriplets) {
     std::string record;
     ASSERT_TRUE(esacRecordText(m, "song", out, record, error)) << error;
     const std::string key = std::string(c.key).substr(2);
-    EXPECT_EQ(record, "CUT[]\nREG[]\nTRD[]\nKEY[song " + key + "]\nMEL[" + c.written +
-                          "]\nFKT[]\nTXT[]\n");
+    EXPECT_EQ(record,
+              "CUT[]\nREG[]\nTRD[]\nKEY[song " + key + "]\nMEL[" + c.written + "]\nFKT[]\nTXT[]\n");
     EXPECT_EQ(out.str(), c.report);
   }
 }
