@@ -292,6 +292,11 @@ bool MelodyParser::step(std::size_t& i, std::string& errorText) {
   }
   if (c >= '0' && c <= '8') {
     if (!finishNote(errorText)) return false;
+    // A note that would start once the cut time has passed is not read.
+    if (cutMs_ > 0.0 && elapsedMs_ >= cutMs_) {
+      ended_ = true;
+      return true;
+    }
     pending_ = true;
     degree_ = c - '0';
     digitAt_ = i;
