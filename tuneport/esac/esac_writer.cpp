@@ -168,6 +168,10 @@ bool MelodyWriter::write(std::string& text, std::string& errorText) {
   position_ = floorMod(m.firstNoteOffsetInTatums(), bar_);
   reference_ = 60 + static_cast<std::int32_t>(floorMod(m.key, 12));
   shift_ = octaveShift(segmentation::pitchStatistics(m).median, reference_);
+  // A melody of more than five octaves keeps its pitches rather than losing
+  // some beyond the MIDI range.
+  for (const std::int32_t p : pitches_)
+    if (p >= 1 && p <= 127 && (p + shift_ < 1 || p + shift_ > 127)) shift_ = 0;
   const std::int64_t unitTicks = std::max(1, m.durationUnit);
   basicUnit_ = std::int64_t{m.ticksPerBeat} * m.denominator / unitTicks;
   // A basic unit with a factor 3 means a grid of triplet notes: regular notes
