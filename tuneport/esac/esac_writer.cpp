@@ -182,10 +182,6 @@ bool MelodyWriter::write(std::string& text, std::string& errorText) {
   const bool triplets = basicUnit_ % 3 == 0 && bar_ % 3 == 0 && position_ % 3 == 0 &&
                         planTriplets(intervals_, groupEnds, incomplete);
   if (triplets) {
-    if (incomplete) {
-      errorText = "Incomplete triplet at end.";
-      return false;
-    }
     out_ << "Melody has triplets!\n" << std::flush;
     bar_ /= 3;
     position_ /= 3;
@@ -196,6 +192,10 @@ bool MelodyWriter::write(std::string& text, std::string& errorText) {
   for (std::size_t i = 0; i < count && bars_ <= kMaxBars; ++i) {
     barEnded_ = false;
     if (triplets && groupEnds[i] != 0) {
+      if (incomplete && groupEnds[i] == count) {
+        errorText = "Incomplete triplet at end.";
+        return false;
+      }
       if (!tripletGroup(i, groupEnds[i])) {
         errorText = "Invalid melody. Probably not monophonic.";
         return false;

@@ -32,8 +32,9 @@ std::int32_t octaveShift(std::int32_t median, std::int32_t reference);
 /// "Melody has triplets!" and the lines around each triplet group go to \a out.
 /// On failure returns false and leaves \a record empty, with the message in
 /// \a errorText: "Incomplete triplet at end.", "Invalid melody. Probably not
-/// monophonic.", "Invalid melody. Too many bars.", "Invalid tatum: 0" or a
-/// message of validateMelody.
+/// monophonic.", "Invalid melody. Too many bars." (beyond 10000), "Invalid
+/// tatum: 0" (a tatum below one tick or longer than a bar) or a message of
+/// validateMelody.
 bool esacRecordText(const model::ConverterMelody& melody, std::string_view keyId, std::ostream& out,
                     std::string& record, std::string& errorText);
 
