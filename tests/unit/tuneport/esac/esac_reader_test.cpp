@@ -1,0 +1,188 @@
+// EsAC reader: key-line checks, the melody string's signs, upbeats, the
+// resolution and tatum of the melody, cut and phrase, and the parse errors.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+#include "tuneport/esac/esac_reader.h"
+
+namespace suite::tuneport::esac {
+namespace {
+
+using Ints = std::vector<std::int32_t>;
+
+std::string record(std::string_view key, std::string_view melody) {
+  return "TEST\nCUT[x]\nKEY[" + std::string(key) + "]\nMEL[" + std::string(melody) + "]\nBEM[]\n";
+}
+
+bool read(std::string_view key, std::string_view melody, model::ConverterMelody& m,
+          std::string& error, const model::ConversionSettings& settings = {}) {
+  return readEsacText(record(key, melody), settings, m, error);
+}
+
+TEST(EsacRecord, RejectsUnusableKeyLines) {
+  const struct {
+    const char* key;
+    const char* melody;
+    const char* error;
+  } cases[] = {
+      {"K1  3  C 2/4", "1 //", "Basic unit invalid."},
+      {"K1  0  C 2/4", "1 //", "Basic unit invalid."},
+      {"K1  -16  C 2/4", "1 //", "Basic unit invalid."},
+      {"K1  16  G 3/4 2/4", "1 //", "Multiple Signatures found."},
+      {"K1  16  G", "1 //", "No Signatures found."},
+      {"K1  16  G 3/0", "1 //", "Invalid time signature: 3/0"},
+      {"K1  16  G 3/4", " \n //", "No notes in melody string."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    model::ConverterMelody m;
+    std::string error;
+    EXPECT_FALSE(read(c.key, c.melody, m, error));
+    EXPECT_EQ(error, c.error);
+  }
+}
+
+TEST(EsacMelody, ParseErrorsShowWhereTheyHappen) {
+  model::ConverterMelody m;
+  std::string error;
+  EXPECT_FALSE(read("K 16 C 4/4", "1_2_3_4_-+5 //", m, error));
+  EXPECT_EQ(error,
+            "\"3_4_\n     +5 \"\nError while parsing melody string at token 9. Wrong octavation");
+  // Within the first five characters the excerpt starts at the first one.
+  EXPECT_FALSE(read("K 16 C 4/4", "1 -#2 //", m, error));
+  EXPECT_EQ(error,
+            "\"1 -#\n     #2 \"\nError while parsing melody string at token 3. "
+            "Invalid accidential.");
+
+  const struct {
+    const char* melody;
+    int token;
+    const char* reason;
+  } cases[] = {
+      {"1_(12>", 5, "Tuplet signs don't match"},
+      {"(1(23))", 2, "No nested tuplets allowed"},
+      {"(123 )", 5, "Misplaced triplet sign"},
+      {"1_.2.", 4, "Misplaced prolongation."},  // a dot on one unit
+      {"12 _3", 3, "Misplaced prolongation."},
+      {"1 2 -+3", 5, "Wrong octavation"},
+      {"12 ------3", 9, "Pitch out of range."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.melody);
+    EXPECT_FALSE(read("K 16 C 4/4", c.melody, m, error));
+    const std::string tail = "at token " + std::to_string(c.token) + ". " + c.reason;
+    EXPECT_EQ(error.substr(error.size() - std::min(error.size(), tail.size())), tail);
+  }
+}
+
+TEST(EsacMelody, SignsGivePitchesAndOnsets) {
+  const struct {
+    const char* what;
+    const char* key;
+    const char* melody;
+    Ints pitches;
+    Ints onsets;  // ticks, the end of the last note included
+    std::int32_t ticksPerBeat;
+  } cases[] = {
+      {"octaves and accidentals",
+       "K 16 Eb 4/4",
+       "1-5+5 1#2b3 //",
+       {63, 58, 82, 64, 64, 67},
+       {0, 1, 2, 3, 4, 5, 6},
+       4},
+      {"rest, unknown tonic", "K 16 H 4/4", "1_0 //", {128, 0}, {0, 2, 3}, 4},
+      {"dots and underscore, base 4", "K 16 C 4/4", "1<1..1_>//", {60, 60, 60}, {0, 5, 12, 20}, 20},
+      {"triplets", "K 16 C 2/4", "(1_23)4 //", {60, 62, 64, 65}, {0, 4, 6, 8, 11}, 12},
+      {"holds", "K 16 C 2/4", "1^_2_^_. //", {60, 62}, {0, 3, 8}, 4},
+      {"3/8", "K 16 C 3/8", "12_3 //", {60, 62, 64}, {0, 2, 6, 8}, 4},
+      {"2/2 keeps its sixteenths", "K 16 C 2/2", "1234 //", {60, 62, 64, 65}, {0, 1, 2, 3, 4}, 8},
+      {"basic unit 4", "K 04 C 3/4", "12_3 //", {60, 62, 64}, {0, 1, 3, 4}, 1},
+      {"basic unit 2", "K 02 C 3/2", "12_3 //", {60, 62, 64}, {0, 1, 3, 4}, 1},
+      {"a tab is no sharp", "K 16 C 4/4", "1\t2 //", {60, 62}, {0, 1, 2}, 4},
+      {"no end sign", "K 16 C 4/4", "1_2", {60, 62}, {0, 2, 3}, 4},
+      {"sixteenth upbeat in G 3/4",
+       "K 16 G 3/4",
+       "5 1__3__5__ //",
+       {74, 67, 71, 74},
+       {11, 12, 16, 20, 24},
+       4},
+      {"leading rest: no upbeat", "K 16 C 2/4", "0_1_ 2___ //", {0, 60, 62}, {0, 2, 4, 12}, 4},
+      {"first bar ending in a tie",
+       "K\t16\tC 2/4",
+       "1__3__ ^__5__ //",
+       {60, 64, 67},
+       {0, 4, 12, 16},
+       4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    model::ConverterMelody m;
+    std::string error;
+    ASSERT_TRUE(read(c.key, c.melody, m, error)) << error;
+    EXPECT_EQ(m.pitches(), c.pitches);
+    Ints onsets = m.onsetTicks();
+    onsets.push_back(onsets.back() + m.durationTicks(m.size() - 1));
+    EXPECT_EQ(onsets, c.onsets);
+    EXPECT_EQ(m.ticksPerBeat, c.ticksPerBeat);
+  }
+}
+
+TEST(EsacMelody, MetreAndUnits) {
+  model::ConverterMelody m;
+  std::string error;
+  ASSERT_TRUE(read("K 16 G 3/4", "5 1__3_2_.43_ 5___. //", m, error));
+  EXPECT_EQ(m.key, 7);
+  EXPECT_EQ(m.tempo(), 500.0);
+  EXPECT_EQ(m.notes[1].position.toString(), "1.1.0");
+  // One basic unit each; estimating the tatum would merge 3_ and 2 into one unit.
+  EXPECT_EQ(m.durationUnits(), (Ints{1, 4, 2, 3, 1, 2, 12}));
+
+  ASSERT_TRUE(read("K 08 C 6/8", "1_.23_ 4_5_6_ 5 //", m, error));
+  EXPECT_EQ(m.tempo(), 250.0);
+  EXPECT_EQ(m.durationUnits(), (Ints{3, 1, 2, 2, 2, 2, 1}));
+  EXPECT_EQ(m.notes[3].position.toString(), "2.1.0");
+}
+
+TEST(EsacMelody, CutAndPhrase) {
+  const std::string melody = "1_2_3_4_ 5_4_3_2_\n  5_6_7_+1_ +2_+1_5__\n  1___ //";
+  model::ConversionSettings settings;
+  model::ConverterMelody m;
+  std::string error;
+  ASSERT_TRUE(read("K 16 C 2/4", melody, m, error, settings));
+  EXPECT_EQ(m.phraseStarts, (std::vector<double>{0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}));
+  settings.phrase = 2;
+  ASSERT_TRUE(read("K 16 C 2/4", melody, m, error, settings));
+  EXPECT_EQ(m.pitches(), (Ints{67, 69, 71, 72, 74, 72, 67}));
+  settings.phrase = 0;
+  settings.cut = 600;  // the fourth note would start at 750 ms
+  ASSERT_TRUE(read("K 16 C 2/4", melody, m, error, settings));
+  EXPECT_EQ(m.pitches(), (Ints{60, 62, 64}));
+}
+
+TEST(EsacRead, FilesAndStreams) {
+  model::ConverterMelody m;
+  std::string error;
+  EXPECT_FALSE(readEsacMelody("no-such-file.esa", {}, m, error));
+  EXPECT_EQ(error, "Could not open no-such-file.esa");
+  std::istringstream empty("");
+  error = "x";
+  EXPECT_FALSE(readEsacStream(empty, {}, m, error));
+  EXPECT_EQ(error, "");
+
+  // A melody line far beyond 1023 characters reads as a whole.
+  std::string lines;
+  for (int i = 0; i < 600; ++i) lines += "12 ";
+  std::istringstream longLine(record("K 16 C 2/4", lines + "//"));
+  ASSERT_TRUE(readEsacStream(longLine, {}, m, error)) << error;
+  EXPECT_EQ(m.size(), 1200u);
+
+  ASSERT_TRUE(readEsacMelody(test::dataPath("esac/own-001-upbeat.esa").string(), {}, m, error));
+  EXPECT_EQ(m.size(), 31u);
+}
+
+}  // namespace
+}  // namespace suite::tuneport::esac
