@@ -4,8 +4,9 @@
 Usage: loading_results.py TOOL SOURCE_DIR TUNECMP TUNESTAT WORK_DIR
 TOOL is pandas, r or weka. Copies samples/ into WORK_DIR, runs the README's
 commands that write the outputs, then each of the tool's loading lines, and
-checks the rows, the columns and which columns load as numbers. Every command
-and line must appear in README.md as it stands here. Exits with 77 (skipped)
+checks the rows, the columns and which columns load as numbers; commands,
+lines and expectations are in loading_results.txt beside this script, and
+each must appear in README.md as it stands there. Exits with 77 (skipped)
 when the tool is not installed.
 """
 import os
@@ -16,66 +17,6 @@ import subprocess
 import sys
 
 SKIPPED = 77
-
-RUNS = [
-    "./build/tunecmp/tunecmp -s -t samples/types.ini -f samples/cre.lst similarity.csv",
-    "./build/tunecmp/tunecmp -s -d . -FS , --no-trailing-separator -t samples/types.ini"
-    " -f samples/cre.lst plain.csv",
-    "./build/tunecmp/tunecmp -s -M -t samples/types.ini -f samples/cre.lst sim",
-    "./build/tunecmp/tunecmp -s -M -FS , -t samples/types.ini -f samples/cre.lst simc",
-    "./build/tunecmp/tunecmp -s -q samples/cre.lst samples/cre/FoxhunterReel.csv query.txt",
-    "./build/tunestat/tunestat -f pitch-avg,ambitus,int-entropy,ngramint3 -l samples/cre.lst"
-    " -o features.csv",
-    "./build/tunestat/tunestat -r R -f pitch-avg,ambitus,int-entropy,ngramint3"
-    " -l samples/cre.lst -o features.txt",
-    "./build/tunestat/tunestat -r arff -f pitch-avg,ambitus,int-entropy,ngramint3"
-    " -l samples/cre.lst -o features.arff",
-    "./build/tunestat/tunestat -m t -f pitch-raw,int-entropy,beat-phase -o t"
-    " samples/cre/FoxhunterReel.csv",
-    "./build/tunestat/tunestat -m t -d . -f pitch-raw,int-entropy,beat-phase -o w"
-    " samples/cre/FoxhunterReel.csv",
-]
-
-# (tool, line, rows, column kinds: "n" loads as numbers, "s" as text). The
-# samples hold 40 melodies (780 pairs); FoxhunterReel has 317 notes.
-PAIRS, MEASURES = 780, "nnnnnn"
-MATRIX = "n" * 40
-LOADS = [
-    ("pandas", 'pd.read_csv("similarity.csv", sep=";", decimal=",").iloc[:, :-1]', PAIRS,
-     "ss" + MEASURES),
-    ("r", 'within(read.csv2("similarity.csv"), rm(X))', PAIRS, "ss" + MEASURES),
-    ("pandas", 'pd.read_csv("plain.csv")', PAIRS, "ss" + MEASURES),
-    ("r", 'read.csv("plain.csv")', PAIRS, "ss" + MEASURES),
-    ("weka", "java -cp weka.jar weka.core.converters.CSVLoader plain.csv > plain.arff", PAIRS,
-     "ss" + MEASURES),
-    ("pandas", 'pd.read_csv("sim_opt3.csv", sep=";", index_col=0)', 40, MATRIX),
-    ("r", 'read.csv2("sim_opt3.csv", dec = ".", row.names = 1)', 40, MATRIX),
-    ("weka", "sed '1s/^/file/' simc_opt3.csv > simc_opt3_named.csv && java -cp weka.jar"
-     " weka.core.converters.CSVLoader simc_opt3_named.csv > simc_opt3.arff", 40, "s" + MATRIX),
-    ("pandas", 'pd.Series(open("query.txt").read().splitlines()).str.extract('
-     'r"^(?P<rank>\\d+)\\. (?P<file>.*) \\((?P<value>[^()]*)\\)$").dropna()'
-     '.astype({"rank": int, "value": float})', 40, "nsn"),
-    ("r", 'strcapture("^([0-9]+)\\\\. (.*) \\\\((.*)\\\\)$", grep("^[0-9]+\\\\. ",'
-     ' readLines("query.txt"), value = TRUE), data.frame(rank = 0L, file = "", value = 0))',
-     40, "nsn"),
-    ("pandas", 'pd.read_csv("features.csv", sep=";", decimal=",")', 40, "snnnn"),
-    ("r", 'read.csv2("features.csv")', 40, "snnnn"),
-    ("pandas", 'pd.read_csv("features.txt", sep=" ")', 40, "snnnn"),
-    ("r", 'read.table("features.txt", header = TRUE)', 40, "snnnn"),
-    ("pandas", 'pd.read_csv("features.arff", comment="@", header=None, na_values="?",'
-     ' names=[l.split()[1] for l in open("features.arff") if l.startswith("@attribute")])',
-     40, "nnnn"),
-    ("r", 'read.csv("features.arff", header = FALSE, comment.char = "@", na.strings = "?",'
-     ' col.names = sub("@attribute (\\\\S+) .*", "\\\\1", grep("^@attribute",'
-     ' readLines("features.arff"), value = TRUE)))', 40, "nnnn"),
-    ("weka", "java -cp weka.jar weka.core.Instances features.arff", 40, "nnnn"),
-    ("pandas", 'pd.read_csv("samples/cre/FoxhunterReel_t.csv", sep=";", decimal=",")', 317,
-     "snnnn"),
-    ("r", 'read.csv2("samples/cre/FoxhunterReel_t.csv")', 317, "snnnn"),
-    ("weka", "tr ';' , < samples/cre/FoxhunterReel_w.csv > FoxhunterReel_w.csv && java -cp"
-     " weka.jar weka.core.converters.CSVLoader FoxhunterReel_w.csv > FoxhunterReel_w.arff",
-     317, "snnnn"),
-]
 
 PANDAS_PROBE = ('import pandas as pd\nd = {line}\nprint(d.shape[0], d.shape[1], "".join('
                 '"n" if k in "iuf" else "s" for k in d.dtypes.map(lambda t: t.kind)))')
@@ -137,8 +78,18 @@ def main():
     tool, source, tunecmp, tunestat, work = sys.argv[1:6]
     with open(os.path.join(source, "README.md"), encoding="utf-8") as f:
         readme = f.read()
-    lines = [(l, rows, kinds) for t, l, rows, kinds in LOADS if t == tool]
-    missing = [r for r in RUNS if r not in readme] + [l for l, _, _ in lines
+    runs, lines = [], []
+    table = os.path.join(os.path.dirname(__file__), "loading_results.txt")
+    with open(table, encoding="utf-8") as f:
+        for entry in f.read().splitlines():
+            if not entry or entry.startswith("#"):
+                continue
+            head, text = entry.split(": ", 1)
+            if head == "run":
+                runs.append(text)
+            elif head.split()[0] == tool:
+                lines.append((text, int(head.split()[1]), head.split()[2]))
+    missing = [r for r in runs if r not in readme] + [l for l, _, _ in lines
                                                      if "`" + l + "`" not in readme]
     failures = [f"not in README.md as it stands here: {m}" for m in missing]
     runner = find_tool(tool)
@@ -152,7 +103,7 @@ def main():
 
     shutil.rmtree(work, ignore_errors=True)
     shutil.copytree(os.path.join(source, "samples"), os.path.join(work, "samples"))
-    for run in RUNS:
+    for run in runs:
         words = shlex.split(run)
         programs = {"./build/tunecmp/tunecmp": tunecmp, "./build/tunestat/tunestat": tunestat}
         words[0] = programs[words[0]]
