@@ -95,7 +95,7 @@ inline constexpr std::uint32_t kThresholded = 0x001;
 
 inline constexpr std::size_t kFeatureCount = 133;
 
-// Rows in listing order; explanations as they stand, repeats included.
+// Rows in listing order.
 // clang-format off
 inline constexpr std::array<FeatureDef, kFeatureCount> featureTable = [] {
   using namespace feature_flag;
@@ -103,8 +103,8 @@ inline constexpr std::array<FeatureDef, kFeatureCount> featureTable = [] {
   using namespace feature_thomassen;
   return std::array<FeatureDef, kFeatureCount>{{
       {"jumpaft3", "Accents (jumpaft3)", kAccentRules, ruleBit(kJumpAft3)},  // 0
-      {"jumpaft4", "Accents (jumpaft3)", kAccentRules, ruleBit(kJumpAft4)},  // 1
-      {"jumpaft5", "Accents (jumpaft3)", kAccentRules, ruleBit(kJumpAft5)},  // 2
+      {"jumpaft4", "Accents (jumpaft4)", kAccentRules, ruleBit(kJumpAft4)},  // 1
+      {"jumpaft5", "Accents (jumpaft5)", kAccentRules, ruleBit(kJumpAft5)},  // 2
       {"jumpbef3", "Accents (jumpbef3)", kAccentRules, ruleBit(kJumpBef3)},  // 3
       {"jumpbef4", "Accents (jumpbef4)", kAccentRules, ruleBit(kJumpBef4)},  // 4
       {"jumpbef5", "Accents (jumpbef5)", kAccentRules, ruleBit(kJumpBef5)},  // 5
@@ -128,7 +128,7 @@ inline constexpr std::array<FeatureDef, kFeatureCount> featureTable = [] {
       {"beat1", "Accents (beat1)", kAccentRules, ruleBit(kBeat1)},  // 23
       {"beatall", "Accents (beatall)", kAccentRules, ruleBit(kBeatAll)},  // 24
       {"sync1234", "Accents (syncop1234)", kAccentRules, ruleBit(kSync1234)},  // 25
-      {"sync13", "Accents (syncop1234)", kAccentRules, ruleBit(kSync13)},  // 26
+      {"sync13", "Accents (syncop13)", kAccentRules, ruleBit(kSync13)},  // 26
       {"triad", "Accents (triad)", kAccentRules, ruleBit(kTriad)},  // 27
       {"triaphen", "Accents (triaphen)", kAccentRules, ruleBit(kTriaPhen)},  // 28
       {"phrasbeg", "Accents (phrasbeg)", kAccentRules, ruleBit(kPhrasBeg)},  // 29
@@ -180,8 +180,8 @@ inline constexpr std::array<FeatureDef, kFeatureCount> featureTable = [] {
       {"pitch-variance", "Pitch variance", kStatistic | kPitches, kVariance},  // 75
       {"pitch-min", "Minimum pitch", kStatistic | kPitches, kMinimum},  // 76
       {"pitch-max", "Maximum pitch", kStatistic | kPitches, kMaximum},  // 77
-      {"pitch-skew", "Minimum pitch", kStatistic | kPitches, kSkewness},  // 78
-      {"pitch-kurt", "Maximum pitch", kStatistic | kPitches, kKurtosis},  // 79
+      {"pitch-skew", "Pitch skewness", kStatistic | kPitches, kSkewness},  // 78
+      {"pitch-kurt", "Pitch kurtosis", kStatistic | kPitches, kKurtosis},  // 79
       {"pitch-entropy", "Pitch entropy", kStatistic | kPitches, kEntropy},  // 80
       {"pitch-jsd", "Jensen-Shannon divergence of pitch", kStatistic | kPitches, kDivergences},  // 81
       {"pitch-jsdm", "Max. Jensen-Shannon divergence of pitch", kStatistic | kPitches, kDivergenceMaximum},  // 82
@@ -197,9 +197,9 @@ inline constexpr std::array<FeatureDef, kFeatureCount> featureTable = [] {
       {"int-entropy", "Interval entropy", kStatistic | kIntervals, kEntropy},  // 92
       {"int-jsd", "Jensen-Shannon divergence  of intervals", kStatistic | kIntervals, kDivergences},  // 93
       {"int-jsdm", "Max. Jensen-Shannon divergence  of intervals", kStatistic | kIntervals, kDivergenceMaximum},  // 94
-      {"dur-avg", "Avg. Pitch", kStatistic | kDurations, kMean},  // 95
-      {"dur-modus", "DurationPitch", kStatistic | kDurations, kModus},  // 96
-      {"dur-median", "Duration Pitch", kStatistic | kDurations, kMedian},  // 97
+      {"dur-avg", "Avg. duration", kStatistic | kDurations, kMean},  // 95
+      {"dur-modus", "Modus duration", kStatistic | kDurations, kModus},  // 96
+      {"dur-median", "Median duration", kStatistic | kDurations, kMedian},  // 97
       {"dur-variance", "Duration variance", kStatistic | kDurations, kVariance},  // 98
       {"dur-min", "Minimum duration", kStatistic | kDurations, kMinimum},  // 99
       {"dur-max", "Maximum duration", kStatistic | kDurations, kMaximum},  // 100
@@ -210,24 +210,24 @@ inline constexpr std::array<FeatureDef, kFeatureCount> featureTable = [] {
       {"dur-jsdm", "Max. Jensen-Shannon divergence of durations", kStatistic | kDurations, kDivergenceMaximum},  // 105
       {"huron-contour", "Huron Contour ", kHuronContour, 0},  // 106
       {"huron-contour-agg", "Aggregated Huron contour", kHuronContour | kAggregated, 0},  // 107
-      {"ngram-int-zipf", "Zipf comlexity of intervals", kNGram | kNGramIntervals | kNGramZipf, 0},  // 108
-      {"ngram-int-zipf-w", "Weighted Zipf comlexity of intervals", kNGram | kNGramWeighted | kNGramIntervals | kNGramZipf, 0},  // 109
-      {"ngram1-int-zipf", "Zipf comlexity of intervals N=1", kNGram | kNGramIntervals | kNGramZipf, 1},  // 110
-      {"ngram2-int-zipf", "Zipf comlexity of intervals N<=2", kNGram | kNGramIntervals | kNGramZipf, 2},  // 111
-      {"ngram3-int-zipf", "Zipf comlexity of intervals N<=3", kNGram | kNGramIntervals | kNGramZipf, 3},  // 112
-      {"ngram4-int-zipf", "Zipf comlexity of intervals N<=4", kNGram | kNGramIntervals | kNGramZipf, 4},  // 113
-      {"ngram-zipf", "Zipf comlexity of pitch", kNGram | kNGramZipf, 0},  // 114
-      {"ngram-zipf-w", "Weighted Zipf comlexity of pitch ", kNGram | kNGramWeighted | kNGramZipf, 0},  // 115
-      {"ngram1-zipf", "Zipf comlexity of pitch N=1", kNGram | kNGramZipf, 1},  // 116
-      {"ngram2-zipf", "Zipf comlexity of pitch N<=2", kNGram | kNGramZipf, 2},  // 117
-      {"ngram3-zipf", "Zipf comlexity of pitch N<=3", kNGram | kNGramZipf, 3},  // 118
-      {"ngram4-zipf", "Zipf comlexity of pitch N<=4", kNGram | kNGramZipf, 4},  // 119
-      {"ngram-dur-zipf", "Zipf comlexity of durations", kNGram | kNGramDurations | kNGramZipf, 0},  // 120
-      {"ngram-dur-zipf-w", "Weighted Zipf comlexity of durations", kNGram | kNGramWeighted | kNGramDurations | kNGramZipf, 0},  // 121
-      {"ngram1-dur-zipf", "Zipf comlexity of durations N=1", kNGram | kNGramDurations | kNGramZipf, 1},  // 122
-      {"ngram2-dur-zipf", "Zipf comlexity of durations N<=2", kNGram | kNGramDurations | kNGramZipf, 2},  // 123
-      {"ngram3-dur-zipf", "Zipf comlexity of durations N<=2", kNGram | kNGramDurations | kNGramZipf, 3},  // 124
-      {"ngram4-dur-zipf", "Zipf comlexity of durations N<=2", kNGram | kNGramDurations | kNGramZipf, 4},  // 125
+      {"ngram-int-zipf", "Zipf complexity of intervals", kNGram | kNGramIntervals | kNGramZipf, 0},  // 108
+      {"ngram-int-zipf-w", "Weighted Zipf complexity of intervals", kNGram | kNGramWeighted | kNGramIntervals | kNGramZipf, 0},  // 109
+      {"ngram1-int-zipf", "Zipf complexity of intervals N=1", kNGram | kNGramIntervals | kNGramZipf, 1},  // 110
+      {"ngram2-int-zipf", "Zipf complexity of intervals N<=2", kNGram | kNGramIntervals | kNGramZipf, 2},  // 111
+      {"ngram3-int-zipf", "Zipf complexity of intervals N<=3", kNGram | kNGramIntervals | kNGramZipf, 3},  // 112
+      {"ngram4-int-zipf", "Zipf complexity of intervals N<=4", kNGram | kNGramIntervals | kNGramZipf, 4},  // 113
+      {"ngram-zipf", "Zipf complexity of pitch", kNGram | kNGramZipf, 0},  // 114
+      {"ngram-zipf-w", "Weighted Zipf complexity of pitch ", kNGram | kNGramWeighted | kNGramZipf, 0},  // 115
+      {"ngram1-zipf", "Zipf complexity of pitch N=1", kNGram | kNGramZipf, 1},  // 116
+      {"ngram2-zipf", "Zipf complexity of pitch N<=2", kNGram | kNGramZipf, 2},  // 117
+      {"ngram3-zipf", "Zipf complexity of pitch N<=3", kNGram | kNGramZipf, 3},  // 118
+      {"ngram4-zipf", "Zipf complexity of pitch N<=4", kNGram | kNGramZipf, 4},  // 119
+      {"ngram-dur-zipf", "Zipf complexity of durations", kNGram | kNGramDurations | kNGramZipf, 0},  // 120
+      {"ngram-dur-zipf-w", "Weighted Zipf complexity of durations", kNGram | kNGramWeighted | kNGramDurations | kNGramZipf, 0},  // 121
+      {"ngram1-dur-zipf", "Zipf complexity of durations N=1", kNGram | kNGramDurations | kNGramZipf, 1},  // 122
+      {"ngram2-dur-zipf", "Zipf complexity of durations N<=2", kNGram | kNGramDurations | kNGramZipf, 2},  // 123
+      {"ngram3-dur-zipf", "Zipf complexity of durations N<=3", kNGram | kNGramDurations | kNGramZipf, 3},  // 124
+      {"ngram4-dur-zipf", "Zipf complexity of durations N<=4", kNGram | kNGramDurations | kNGramZipf, 4},  // 125
       {"bar-phase", "Convert bar time to phase values", kBarTime | kBarPhase, 0},  // 126
       {"bar-phase-delta", "Convert bar time to phase values, using wrong bar times", kBarTime | kBarPhaseDelta, 0},  // 127
       {"bar-phase-re", "Convert bar time to real part of complex value", kBarTime | kBarPhaseCos, 0},  // 128

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "text/line_reader.h"
+#include "text/text_format.h"
 #include "text/text_parse.h"
 
 namespace suite::similarity {
@@ -65,8 +66,10 @@ bool parseSingleType(std::string_view token, CombiType& type, std::ostream& err)
 }
 
 // "combi[:name] spec weight spec weight ...": one term per (spec, weight) pair.
-bool parseCombiType(std::string_view token, const std::vector<std::string_view>& fields,
-                    int verbosity, CombiType& type, std::ostream& err) {
+// \a line is the whole line, for messages.
+bool parseCombiType(std::string_view line, std::string_view token,
+                    const std::vector<std::string_view>& fields, int verbosity, CombiType& type,
+                    std::ostream& err) {
   std::string_view name = text::fieldOf(token, 2, ':');
   if (name.empty()) name = "combi";
   type.name = name;
@@ -84,6 +87,11 @@ bool parseCombiType(std::string_view token, const std::vector<std::string_view>&
     if (!parseProductSpec(spec, term, err)) return false;
     if (verbosity > 0) err << spec << " with weight: " << weightText << '\n';
     term.weight = text::parseDoubleLenient(weightText);
+    // Read as far as it is a number ("0,5" gives 0), which silently changes the measure.
+    if (!text::isDecimalNumber(weightText)) {
+      err << "Warning: weight \"" << weightText << "\" in line \"" << line
+          << "\" is not a number; taken as " << text::formatGeneral(term.weight) << '\n';
+    }
     term.name = name;
     type.terms.push_back(std::move(term));
   }
@@ -163,7 +171,7 @@ bool parseTypeLine(std::string_view line, int verbosity, CombiType& type, bool& 
   const std::string_view token = fields.front();
   const std::string_view head = token.substr(0, token.find(':'));
   CombiType parsed;
-  const bool ok = head == "combi" ? parseCombiType(token, fields, verbosity, parsed, err)
+  const bool ok = head == "combi" ? parseCombiType(line, token, fields, verbosity, parsed, err)
                                   : parseSingleType(token, parsed, err);
   if (!ok) return false;
   // Derived from the rows found, not from the spelling, so that RHYTGAUS or

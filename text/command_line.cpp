@@ -10,6 +10,7 @@ namespace {
 // Index of the first word from index 1 equal to \a prefix + \a name, or 0.
 std::size_t findWord(const std::vector<std::string>& args, std::string_view prefix,
                      std::string_view name) {
+  if (name.empty()) return 0;  // a long-only option has no short form
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view w = args[i];
     if (w.size() == prefix.size() + name.size() && w.starts_with(prefix) && w.ends_with(name)) {
@@ -19,11 +20,28 @@ std::size_t findWord(const std::vector<std::string>& args, std::string_view pref
   return 0;
 }
 
+// True when \a word is "-" + short name or "--" + long name of a row.
+bool isOptionWord(std::string_view word, std::span<const OptionSpec> options) {
+  for (const OptionSpec& option : options) {
+    if (!option.shortName.empty() && word.size() == option.shortName.size() + 1 &&
+        word.starts_with('-') && word.ends_with(option.shortName)) {
+      return true;
+    }
+    if (word.size() == option.longName.size() + 2 && word.starts_with("--") &&
+        word.ends_with(option.longName)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void CommandLine::parse(const std::vector<std::string>& args, std::span<const OptionSpec> options) {
   args_ = args;
   recognised_.clear();
+  unknown_.clear();
+  std::vector<bool> consumed(args_.size(), false);
   std::size_t lastUsed = 0;  // index of the last word any recognised option consumed
   for (const OptionSpec& option : options) {
     std::size_t index = findWord(args_, "-", option.shortName);
@@ -41,6 +59,13 @@ void CommandLine::parse(const std::vector<std::string>& args, std::span<const Op
     }
     recognised_.push_back({option.id, index, count});
     lastUsed = std::max(lastUsed, index + count);
+    for (std::size_t k = index; k <= index + count; ++k) consumed[k] = true;
+  }
+  for (std::size_t i = 1; i < args_.size(); ++i) {
+    const std::string& w = args_[i];
+    if (!consumed[i] && w.size() > 1 && w.front() == '-' && !isOptionWord(w, options)) {
+      unknown_.push_back(i);
+    }
   }
   const std::size_t first = lastUsed + 1;
   if (first < args_.size()) recognised_.push_back({kPositional, first, args_.size() - first});

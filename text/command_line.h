@@ -12,7 +12,8 @@
 namespace suite::text {
 
 /// One row of a program's option table. An option is written "-" + shortName
-/// or "--" + longName and takes the argCount words that follow it.
+/// or "--" + longName and takes the argCount words that follow it. A row with
+/// an empty shortName has only the long form.
 struct OptionSpec {
   int id;
   std::string_view shortName;
@@ -72,6 +73,12 @@ class CommandLine {
   /// whose value is simply the word that follows them, whatever it is.
   std::optional<std::size_t> indexOf(int id) const;
 
+  /// Indices (in the argument vector) of the words that look like options
+  /// ("-" and at least one more character) but are neither an option word of
+  /// the table (a repeated option is not unknown) nor an argument word of a
+  /// recognised option, in command-line order.
+  const std::vector<std::size_t>& unknownOptions() const { return unknown_; }
+
  private:
   struct Recognised {
     int id;
@@ -84,19 +91,22 @@ class CommandLine {
 
   std::vector<std::string> args_;
   std::vector<Recognised> recognised_;
+  std::vector<std::size_t> unknown_;
 };
 
-/// True when no row of an option table is empty or uses the positional id,
-/// and no two rows share an id, a short name or a long name.
+/// True when every row of an option table has a long name and no row uses
+/// the positional id, and no two rows share an id, a short name or a long
+/// name.
 constexpr bool optionTableIsConsistent(std::span<const OptionSpec> table) {
   for (std::size_t i = 0; i < table.size(); ++i) {
     const OptionSpec& o = table[i];
-    if (o.id == CommandLine::kPositional || o.shortName.empty() || o.longName.empty()) {
-      return false;
-    }
+    if (o.id == CommandLine::kPositional || o.longName.empty()) return false;
     for (std::size_t j = 0; j < i; ++j) {
       const OptionSpec& p = table[j];
-      if (p.id == o.id || p.shortName == o.shortName || p.longName == o.longName) return false;
+      if (p.id == o.id || (!o.shortName.empty() && p.shortName == o.shortName) ||
+          p.longName == o.longName) {
+        return false;
+      }
     }
   }
   return true;

@@ -15,8 +15,14 @@ struct RunEnvironment {
   std::function<double()> processorMilliseconds;
   /// Calendar time in seconds (seeds random selections).
   std::function<std::uint32_t()> calendarSeconds;
+  /// Seconds of a steady wall clock (rate and time left of --progress);
+  /// stands still unless set.
+  std::function<double()> wallSeconds = [] { return 0.0; };
+  /// The error stream is shown on a terminal (--progress rewrites its line).
+  bool errorIsTerminal = false;
 
-  /// The real processor clock and calendar time.
+  /// The real processor clock, calendar time and wall clock; whether the
+  /// process's standard error is a terminal.
   static RunEnvironment system();
 };
 

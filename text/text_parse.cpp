@@ -67,6 +67,24 @@ double parseDoubleLenient(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool isDecimalNumber(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = 0;
+  for (; i < text.size() && isDigit(text[i]); ++i) ++digits;
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && isDigit(text[i]); ++i) ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i == text.size() || !isDigit(text[i])) return false;
+    while (i < text.size() && isDigit(text[i])) ++i;
+  }
+  return i == text.size();
+}
+
 std::string_view fieldOf(std::string_view line, int n, char separator) {
   if (n < 1) return {};
   std::size_t start = 0;

@@ -18,6 +18,11 @@ std::int32_t parseIntLenient(std::string_view text);
 /// Always uses "." as decimal point, whatever the C locale says.
 double parseDoubleLenient(std::string_view text);
 
+/// True when the whole of \a text is one decimal number (an optional sign,
+/// digits with an optional "." and exponent), so that parseDoubleLenient
+/// reads all of it; "0,5", "abc", "" and "1x" are not.
+bool isDecimalNumber(std::string_view text);
+
 /// The n-th field (counted from 1) of \a line split at \a separator: the text
 /// between the (n-1)-th and the n-th separator, the last field running to the
 /// end of the line. Empty when the line has fewer than n fields (or n < 1).

@@ -1,8 +1,11 @@
 #include "tunecmp/app.h"
 
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "core/melody_reader.h"
+#include "text/progress.h"
 #include "text/text_format.h"
 #include "similarity/engine.h"
 #include "similarity/gauss_rhythm.h"
@@ -85,16 +88,29 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
 
   if (settings.listOutput() && !settings.append) {
-    writeResultLine(settings.resultFile, selected.header, WriteMode::Create, err);
+    const std::string_view header =
+        settings.trailingSeparator
+            ? std::string_view(selected.header)
+            : withoutTrailingSeparator(selected.header, settings.fieldSeparator);
+    writeResultLine(settings.resultFile, header, WriteMode::Create, err);
   }
 
   similarity::EngineContext engine(err, gauss.get());
   const PairRun pairRun{settings, measures, engine, environment, out, err};
   ResultTable table;
   table.reserve(count);
+  std::optional<text::ProgressReporter> progress;
+  if (settings.progress) {
+    progress.emplace(err, count, "pairs", environment.errorIsTerminal, environment.wallSeconds);
+  }
+  // Lines written for a pair would break into a self-updating progress line.
+  const bool pairLines = settings.verbosity > 0 || settings.threshold > 0;
   forEachPair(mode, list1.size(), list2.size(), [&](std::size_t i, std::size_t j) {
+    if (progress && pairLines) progress->interrupt();
     table.push_back({i, j, comparePair(pairRun, melodies1[i], melodies2[j], list1[i], list2[j])});
+    if (progress) progress->advance();
   });
+  if (progress) progress->finish();
 
   const ResultSource source{list1, list2, table, mode};
   if (settings.queryMode) {

@@ -14,6 +14,8 @@ const std::string_view kUsageText =
     "       tunecmp [OPTIONS] -F2 fileFile1 fileFile2   [OUTPUT]\n"
     "       tunecmp [OPTIONS] -q  fileFile  query       [OUTPUT]\n"
     "       tunecmp [OPTIONS] -Q  fileFile  fileFile    [OUTPUT]\n"
+    "       (long forms: --all-file, --next, --one-file, --file-file,\n"
+    "       --query-file, --queries-file)\n"
     "where OPTIONS can be one or more of the following:\n"
     "-s,  --silent             silent, no output.\n"
     "-v,  --verbose            verbose, most output.\n"
@@ -25,13 +27,19 @@ const std::string_view kUsageText =
     "-g,  --quant  QUANT       set quantization level to QUANT (as inverse division,\n"
     "                          default is 24).\n"
     "-d,  --decimal DEC        where DEC can be ',' (default) or '.' \n"
-    "     --FS SEP             sets output field separator to SEP\n"
+    "-FS, --field-separator SEP\n"
+    "                          sets output field separator to SEP\n"
     "                          default is ';'\n"
+    "     --no-trailing-separator\n"
+    "                          end list lines with their last field, not with SEP.\n"
     "-M,  --matrix             output in matrix form (not usable with query options).\n"
-    "-n,  --no-tranpose        don't use best transposition.\n"
+    "-D,  --directory DIR      write the matrix files into DIR.\n"
+    "-n,  --no-transpose       don't use best transposition.\n"
+    "-l,  --list               write the numbered file list \"filelist.dat\".\n"
+    "     --progress           show pairs done, rate and time left (also with -s).\n"
     "OR\n"
-    "       tunecmp -p          print all supported similarity types to stdout\n"
-    "       tunecmp -h          show this help\n";
+    "       tunecmp -p, --print print all supported similarity types to stdout\n"
+    "       tunecmp -h, --help  show this help\n";
 
 namespace {
 
@@ -76,7 +84,9 @@ std::optional<int> readOptions(const text::CommandLine& cl, CompareSettings& set
     settings.fieldSeparator = *separator;
   }
   settings.matrixOutput = cl.has(kMatrix);
-  settings.transpositionSearch = !cl.has(kNoTranspose);
+  settings.transpositionSearch = !cl.has(kNoTranspose) && !cl.has(kNoTransposeMisspelt);
+  settings.trailingSeparator = !cl.has(kNoTrailingSeparator);
+  settings.progress = cl.has(kProgress);
   if (cl.has(kTypes)) {
     const std::optional<std::string> types = cl.stringArg(kTypes, 0);
     if (!types) return fail("Type file missing", err);
@@ -167,6 +177,13 @@ std::optional<int> readMode(const text::CommandLine& cl, CompareSettings& settin
 std::optional<int> readSettings(const std::vector<std::string>& args, CompareSettings& settings,
                                 std::ostream& out, std::ostream& err) {
   const text::CommandLine cl(args, kOptionTable);
+  if (cl.has(option::kHelp)) {
+    out << kUsageText;
+    return 0;
+  }
+  if (!cl.unknownOptions().empty()) {
+    return fail("Unknown option " + args[cl.unknownOptions().front()], err);
+  }
   if (cl.has(option::kPrint)) {
     similarity::printTypeNames(out);
     return 0;

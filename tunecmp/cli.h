@@ -37,10 +37,14 @@ inline constexpr int kQuant = 24;
 inline constexpr int kFieldSeparator = 25;
 inline constexpr int kMatrix = 26;
 inline constexpr int kNoTranspose = 27;
+inline constexpr int kHelp = 28;
+inline constexpr int kNoTransposeMisspelt = 29;  // the spelling older usage texts printed
+inline constexpr int kNoTrailingSeparator = 30;
+inline constexpr int kProgress = 31;
 }  // namespace option
 
 // clang-format off
-inline constexpr std::array<text::OptionSpec, 21> kOptionTable = {{
+inline constexpr std::array<text::OptionSpec, 25> kOptionTable = {{
     {option::kAllFile,        "f",  "all-file",        1},  // all pairs of a file list
     {option::kNext,           "f1", "next",            1},  // each listed file with the next
     {option::kOneFile,        "F",  "one-file",        2},  // file list against one file
@@ -62,6 +66,10 @@ inline constexpr std::array<text::OptionSpec, 21> kOptionTable = {{
     {option::kMatrix,         "M",  "matrix",          0},
     {option::kNoTranspose,    "n",  "no-transpose",    0},
     {option::kDecimal,        "d",  "decimal",         1},
+    {option::kHelp,           "h",  "help",            0},
+    {option::kNoTransposeMisspelt,  "", "no-tranpose",           0},
+    {option::kNoTrailingSeparator,  "", "no-trailing-separator", 0},
+    {option::kProgress,             "", "progress",              0},  // progress line of the pairs
 }};
 // clang-format on
 
@@ -90,6 +98,8 @@ struct CompareSettings {
   bool nextOnly = false;   ///< -f1: each file with its successor only
   bool queryMode = false;  ///< -q, -Q
   std::string resultFile;  ///< empty: none
+  bool trailingSeparator = true;  ///< list lines end with the separator
+  bool progress = false;          ///< --progress: done/total, rate and time left
 
   /// The run writes the list output: a result file outside query and matrix modes.
   bool listOutput() const { return !resultFile.empty() && !queryMode && !matrixOutput; }
@@ -99,9 +109,10 @@ struct CompareSettings {
 extern const std::string_view kUsageText;
 
 /// Reads and checks the command line \a args (args[0] the program name) into
-/// \a settings. Returns the exit status when the run ends here: 0 after -p
-/// (the type names on \a out), -1 after an error (its message and the usage
-/// text on \a err) or an unreadable file list. nullopt: go on with \a settings.
+/// \a settings. Returns the exit status when the run ends here: 0 after -h
+/// (the usage text on \a out) or -p (the type names on \a out), -1 after an
+/// error (its message and the usage text on \a err; an unknown option is
+/// one) or an unreadable file list. nullopt: go on with \a settings.
 std::optional<int> readSettings(const std::vector<std::string>& args, CompareSettings& settings,
                                 std::ostream& out, std::ostream& err);
 

@@ -129,7 +129,10 @@ std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const
         << " ms\n";
   }
   if (settings.listOutput() && pair.hit) {
-    writeResultLine(settings.resultFile, rowText, WriteMode::Append, err);
+    const std::string_view line = settings.trailingSeparator
+                                      ? std::string_view(rowText)
+                                      : withoutTrailingSeparator(rowText, settings.fieldSeparator);
+    writeResultLine(settings.resultFile, line, WriteMode::Append, err);
   }
   return std::move(pair.values);
 }

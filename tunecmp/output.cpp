@@ -47,6 +47,10 @@ std::string formatListValue(double value, std::string_view separator, bool decim
   return decimalComma ? text::withDecimalComma(std::move(piece)) : piece;
 }
 
+std::string_view withoutTrailingSeparator(std::string_view line, std::string_view separator) {
+  return line.substr(0, line.size() >= separator.size() ? line.size() - separator.size() : 0);
+}
+
 std::string stemOf(std::string_view name) {
   const std::size_t dot = name.rfind('.');
   return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));

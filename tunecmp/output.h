@@ -35,6 +35,10 @@ bool writeResultLine(const std::string& fileName, std::string_view text, WriteMo
 /// "." of that piece turned into "," under the decimal comma.
 std::string formatListValue(double value, std::string_view separator, bool decimalComma);
 
+/// \a line without the separator that ends it (the last \a separator.size()
+/// characters: under the decimal comma a "." in that separator reads ",").
+std::string_view withoutTrailingSeparator(std::string_view line, std::string_view separator);
+
 /// The name up to (not including) its last "."; the whole name without one.
 std::string stemOf(std::string_view name);
 

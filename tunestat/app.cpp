@@ -1,6 +1,7 @@
 #include "tunestat/app.h"
 
 #include <new>
+#include <optional>
 
 #include "analysis/tonality.h"
 #include "text/text_format.h"
@@ -23,10 +24,18 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "Number of files: " << settings.files.size() << '\n';
     const auto& clock = environment.processorMilliseconds;
     const double start = clock();
-    const bool ok =
-        settings.mode == Mode::Feature
-            ? runFeatureMode(settings.features, settings.files, settings.output, out, err)
-            : runTransformMode(settings.features, settings.files, settings.output, out, err);
+    std::optional<text::ProgressReporter> progress;
+    if (settings.progress) {
+      progress.emplace(err, settings.files.size(), "melodies", environment.errorIsTerminal,
+                       environment.wallSeconds);
+    }
+    text::ProgressReporter* reporter = progress ? &*progress : nullptr;
+    const bool ok = settings.mode == Mode::Feature
+                        ? runFeatureMode(settings.features, settings.files, settings.output, out,
+                                         err, reporter)
+                        : runTransformMode(settings.features, settings.files, settings.output,
+                                           out, err, reporter);
+    if (progress) progress->finish();
     // Whole milliseconds, as the processor clock counts them.
     const auto elapsed = static_cast<long long>(clock() - start);
     err << "Task completed in " << text::formatGeneral(static_cast<double>(elapsed) * 0.001)

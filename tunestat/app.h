@@ -16,9 +16,11 @@ inline constexpr std::string_view kCredits =
     " - melodic feature extraction of the melody analysis suite";
 
 /// Runs tunestat with \a args (args[0] the program name). Listings, the
-/// tonality report and output without an output file go to \a out; the
-/// usage text, messages, progress and the timing line to \a err. The clock
-/// of \a environment times the processing mode. Returns the exit status: 0 after a completed
+/// usage text of -h, the tonality report and output without an output file
+/// go to \a out; the usage text after an error, messages, progress and the
+/// timing line to \a err. The processor clock of \a environment times the
+/// processing mode; its wall clock and terminal flag serve --progress.
+/// Returns the exit status: 0 after a completed
 /// run, -h, -p or -e; -1 after a command-line error or an unreadable file
 /// list; 1 when the processing mode failed (no melody read, an output file
 /// not created or not written) or the tonality report found no melody.

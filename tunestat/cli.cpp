@@ -1,6 +1,8 @@
 #include "tunestat/cli.h"
 
 #include <cctype>
+#include <cstdint>
+#include <vector>
 
 #include "core/melody_reader.h"
 #include "text/program.h"
@@ -26,6 +28,10 @@ const std::string_view kUsageText =
     "-r,  --R  FORMAT          output format, where FORMAT can be 'csv'\n"
     "                          (csv-format, default),'R' (R compatible)\n"
     "                          or 'arff' (Weka)\n"
+    "     --progress           show melodies done, rate and time left.\n"
+    "     --no-trailing-separator\n"
+    "                          rows end with their last field (as they always do;\n"
+    "                          accepted as by tunecmp).\n"
     "OR:\n"
     "-p,  --print              print list of all features to stdout.\n"
     "-e,  --explanation        print list of features with short explanations.\n"
@@ -40,6 +46,20 @@ bool startsWithInteger(std::string_view text) {
   while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0) ++i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0;
+}
+
+// The names of a feature list that match no feature, split as
+// parseFeatureList splits it: at ";" when the text holds one, else at ",",
+// up to the first empty name.
+std::vector<std::string_view> unknownFeatureNames(std::string_view list) {
+  const char separator = list.find(';') != std::string_view::npos ? ';' : ',';
+  std::vector<std::string_view> unknown;
+  for (int n = 1; static_cast<std::size_t>(n) <= list.size() + 1; ++n) {
+    const std::string_view name = text::fieldOf(list, n, separator);
+    if (name.empty()) break;
+    if (analysis::findFeature(name) < 0) unknown.push_back(name);
+  }
+  return unknown;
 }
 
 // The message and the usage text; the run ends with a command-line error.
@@ -104,8 +124,11 @@ std::optional<int> readSelection(const text::CommandLine& cl, StatSettings& sett
   if (!cl.has(kFeatures)) return fail("Features missing. Need something", err);
   const std::optional<std::string> features = cl.stringArg(kFeatures, 0);
   if (!features) return fail("Features missing. Need a file or names", err);
-  if (!analysis::parseFeatureList(*features, settings.features) &&
-      !analysis::readFeatureFile(*features, settings.features, err)) {
+  if (analysis::parseFeatureList(*features, settings.features)) {
+    for (const std::string_view name : unknownFeatureNames(*features)) {
+      err << "Warning: unknown feature \"" << name << "\" left out\n";
+    }
+  } else if (!analysis::readFeatureFile(*features, settings.features, err)) {
     return fail("Could not read eatures definition file", err);
   }
   if (cl.has(kList)) {
@@ -127,21 +150,76 @@ std::optional<int> readSettings(const std::vector<std::string>& args, StatSettin
   using namespace option;
   const text::CommandLine cl(args, kOptionTable);
   if (cl.has(kHelp)) {
-    text::printUsage("", kUsageText, err);
+    out << kUsageText;
     return 0;
   }
-  if (cl.has(kPrint) || cl.has(kExplanation)) {
-    analysis::listFeatures(out, !cl.has(kPrint));
+  const std::optional<std::size_t> t = cl.indexOf(kTonality);
+  for (const std::size_t i : cl.unknownOptions()) {
+    // The word after -t is a file name, whatever it looks like.
+    if (!t || i != *t + 1) return fail("Unknown option " + args[i], err);
+  }
+  if (cl.has(kPrint)) {
+    analysis::listFeatures(out, false);
     return 0;
   }
-  if (const std::optional<std::size_t> t = cl.indexOf(kTonality)) {
+  if (cl.has(kExplanation)) {
+    listFeatureExplanations(out);
+    return 0;
+  }
+  if (t) {
     // The file name is the word after -t, whatever else the line holds.
     if (*t + 1 >= args.size() || args[*t + 1].empty()) return fail("File name missing", err);
     settings.tonalityFile = args[*t + 1];
     return std::nullopt;
   }
+  settings.progress = cl.has(kProgress);
   if (std::optional<int> status = readOptions(cl, settings, err)) return status;
   return readSelection(cl, settings, err);
+}
+
+FeatureShape featureShape(const analysis::FeatureDef& feature) {
+  using namespace analysis::feature_flag;
+  namespace statistic = analysis::feature_statistic;
+  const std::uint32_t flags = feature.flags;
+  // The groups in the order the feature computation tests them.
+  if ((flags & kHuronContour) != 0) return FeatureShape::Single;
+  if ((flags & kBarTime) != 0) {
+    // A parameter turns the row into the number of bars.
+    constexpr std::uint32_t kPerNote =
+        kBarPhase | kBarPhaseDelta | kBarPhaseCos | kBarPhaseSin | kBarKey | kBeatPhase | kTonalPhase;
+    return feature.parameter == 0 && (flags & kPerNote) != 0 ? FeatureShape::PerNote
+                                                               : FeatureShape::Single;
+  }
+  if ((flags & kStatistic) != 0) {
+    const std::uint32_t p = feature.parameter;
+    if (p == statistic::kWholeSequence) return FeatureShape::PerNote;
+    constexpr std::uint32_t kOneValue = statistic::kCount | statistic::kRange | statistic::kMean |
+                                        statistic::kModus | statistic::kMedian |
+                                        statistic::kVariance | statistic::kMinimum |
+                                        statistic::kMaximum | statistic::kEntropy |
+                                        statistic::kSkewness | statistic::kKurtosis;
+    if ((p & kOneValue) == 0 && (p & statistic::kDivergences) != 0) return FeatureShape::PerSplit;
+    return FeatureShape::Single;
+  }
+  if ((flags & kNGram) != 0) return FeatureShape::Single;
+  return FeatureShape::PerNote;  // Thomassen and rule accents
+}
+
+void listFeatureExplanations(std::ostream& out) {
+  for (const analysis::FeatureDef& feature : analysis::featureTable) {
+    out << feature.name << " (" << feature.explanation << ')';
+    switch (featureShape(feature)) {
+      case FeatureShape::PerNote:
+        out << " [per note; feature mode: first note's value]";
+        break;
+      case FeatureShape::PerSplit:
+        out << " [per split point; feature mode: first split's value]";
+        break;
+      case FeatureShape::Single:
+        break;
+    }
+    out << '\n';
+  }
 }
 
 }  // namespace suite::tunestat

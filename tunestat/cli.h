@@ -30,11 +30,13 @@ inline constexpr int kPrint = 20;
 inline constexpr int kExplanation = 21;
 inline constexpr int kHelp = 22;
 inline constexpr int kQuant = 24;
+inline constexpr int kProgress = 25;
+inline constexpr int kNoTrailingSeparator = 26;
 }  // namespace option
 
 // -t takes no argument word of its own: the word after it names the file.
 // clang-format off
-inline constexpr std::array<text::OptionSpec, 12> kOptionTable = {{
+inline constexpr std::array<text::OptionSpec, 14> kOptionTable = {{
     {option::kList,        "l", "list",        1},  // file list, or one melody file
     {option::kFeatures,    "f", "features",    1},  // feature names or a features file
     {option::kMode,        "m", "mode",        1},  // 'f'eature or 't'ransform
@@ -47,6 +49,8 @@ inline constexpr std::array<text::OptionSpec, 12> kOptionTable = {{
     {option::kExplanation, "e", "explanation", 0},
     {option::kHelp,        "h", "help",        0},
     {option::kQuant,       "g", "quant",       1},
+    {option::kProgress,             "", "progress",              0},  // melodies done, rate, time left
+    {option::kNoTrailingSeparator,  "", "no-trailing-separator", 0},  // rows never end in one
 }};
 // clang-format on
 
@@ -62,16 +66,33 @@ struct StatSettings {
   OutputSettings output;
   analysis::FeatureSelection features;
   std::vector<std::string> files;
+  bool progress = false;  ///< --progress: melodies done, rate and time left
 };
+
+/// How a feature's vector relates to the melody.
+enum class FeatureShape {
+  Single,    ///< one value
+  PerNote,   ///< one value per note; feature mode writes the first note's
+  PerSplit,  ///< one value per split point of the sequence; feature mode writes the first
+};
+
+/// The shape of the values \a feature gives, from its flag word and parameter.
+FeatureShape featureShape(const analysis::FeatureDef& feature);
+
+/// The -e listing: name + " (" + explanation + ")" per row, with a note on
+/// the rows whose value is a sequence.
+void listFeatureExplanations(std::ostream& out);
 
 /// The usage text, one line each.
 extern const std::string_view kUsageText;
 
 /// Reads and checks the command line \a args (args[0] the program name) into
 /// \a settings. Returns the exit status when the run ends here: 0 after -h
-/// (usage on \a err), -p or -e (listing on \a out), -1 after an error (its
-/// message and the usage on \a err) or an unreadable file list. nullopt: go
-/// on with \a settings (a tonality report when settings.tonalityFile is set).
+/// (usage on \a out), -p or -e (listing on \a out), -1 after an error (its
+/// message and the usage on \a err; an unknown option is one) or an
+/// unreadable file list. Names of a feature list that match no feature are
+/// reported on \a err and left out. nullopt: go on with \a settings (a
+/// tonality report when settings.tonalityFile is set).
 std::optional<int> readSettings(const std::vector<std::string>& args, StatSettings& settings,
                                 std::ostream& out, std::ostream& err);
 

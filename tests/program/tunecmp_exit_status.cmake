@@ -1,7 +1,7 @@
 # Runs the tunecmp program itself (cmake -DTUNECMP=<binary> -P <this file>):
 # a command-line error must end with exit status 255 (-1 as the shell sees
 # it) after the message and the usage text; -p must end with 0 after the 86
-# type names on standard output.
+# type names on standard output, --help with 0 after the usage text there.
 if(NOT TUNECMP)
   message(FATAL_ERROR "TUNECMP (path of the tunecmp binary) is not set")
 endif()
@@ -30,4 +30,10 @@ if(NOT lines EQUAL 86 OR NOT out MATCHES "^const\nrawEd\n" OR NOT out MATCHES "\
 endif()
 if(NOT err STREQUAL "")
   message(FATAL_ERROR "-p: unexpected standard error: ${err}")
+endif()
+
+execute_process(COMMAND "${TUNECMP}" --help
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT err STREQUAL "" OR NOT out MATCHES "^Usage: tunecmp .*show this help\n$")
+  message(FATAL_ERROR "--help: exit status ${status}, standard output:\n${out}\nstandard error:\n${err}")
 endif()

@@ -60,7 +60,10 @@ TEST(TypesFile, ParseTypeLine) {
        "Unrecognized similarity type \"nosuch\" in combi type nosuch. Skipping.\n"},
       {"combi:m rawEd**conEd 1", 0, "", {}, {}, false,
        "Added rawEd\nUnrecognized similarity type \"\" in combi type rawEd**conEd. Skipping.\n"},
-      {"combi:m rawEd abc const 0.25x", 0, "m", {{"rawEd"}, {"const"}}, {0.0, 0.25}, false, ""},
+      {"combi:m rawEd abc const 0.25x", 0, "m", {{"rawEd"}, {"const"}}, {0.0, 0.25}, false,
+       "Warning: weight \"abc\" in line \"combi:m rawEd abc const 0.25x\" is not a number; "
+       "taken as 0\nWarning: weight \"0.25x\" in line \"combi:m rawEd abc const 0.25x\" is "
+       "not a number; taken as 0.25\n"},
       {"combi:m rawEd 0.5 DIFFED*rhytgaus -2", 1, "m", {{"rawEd"}, {"diffEd", "rhytGaus"}},
        {0.5, -2.0}, true,
        "Found m\nrawEd with weight: 0.5\nAdded DIFFED\nAdded rhytgaus\n"

@@ -43,6 +43,15 @@ TEST(TextParse, FieldsNamesAndTrailingSpace) {
   EXPECT_EQ(trimTrailingSpace("  a b \t\r\n"), "  a b");
 }
 
+TEST(TextParse, WholeDecimalNumbers) {
+  for (const char* number : {"0.5", "-2", "+1e-3", ".5", "7.", "3E+2"}) {
+    EXPECT_TRUE(isDecimalNumber(number)) << number;
+  }
+  for (const char* text : {"0,5", "abc", "", "1x", "e5", "1e", "-", ".", " 1", "1 ", "--1"}) {
+    EXPECT_FALSE(isDecimalNumber(text)) << text;
+  }
+}
+
 TEST(TextFormat, AgreesWithPrintf) {
   std::mt19937_64 rng(7);
   std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
@@ -143,6 +152,32 @@ TEST(CommandLine, ArgumentsConvertLikeAtoiAndAtof) {
   EXPECT_EQ(cl.indexOf(kAlpha), 7u);
   EXPECT_EQ(cl.indexOf(CommandLine::kPositional), 8u);
   EXPECT_FALSE(cl.indexOf(kLong));
+}
+
+TEST(CommandLine, UnknownOptionsAndLongOnlyRows) {
+  constexpr std::array<OptionSpec, 3> table = {{
+      {kAlpha, "a", "alpha", 0},
+      {kBeta, "b", "beta", 1},
+      {kLong, "", "progress", 0},
+  }};
+  static_assert(optionTableIsConsistent(table));
+  const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+      {{"-x", "a"}, {"-x"}},
+      {{"--progress", "-a", "f"}, {}},
+      {{"-progress", "-"}, {"-progress"}},  // no short form; "-" alone is a word
+      {{"-b", "-5", "-a", "-a"}, {}},       // an argument; a repeated option
+      {{"--alpha=1", "--", "-bx", "x"}, {"--alpha=1", "--", "-bx"}},
+      {{"x", "-b"}, {}},  // dropped for want of its argument, still an option word
+  };
+  for (const auto& [words, unknown] : cases) {
+    std::vector<std::string> args = words;
+    args.insert(args.begin(), "prog");
+    const CommandLine cl(args, table);
+    std::vector<std::string> found;
+    for (const std::size_t i : cl.unknownOptions()) found.push_back(args[i]);
+    EXPECT_EQ(found, unknown) << ::testing::PrintToString(words);
+    EXPECT_EQ(cl.has(kLong), words.front() == "--progress");
+  }
 }
 
 }  // namespace

@@ -69,6 +69,29 @@ TEST_F(TunecmpCli, ValidationErrorsPrintMessageAndUsage) {
   }
 }
 
+TEST(TunecmpSettings, SwitchesWithoutArguments) {
+  const struct {
+    std::vector<std::string> words;
+    bool search, trailing, progress;
+  } cases[] = {
+      {{"tunecmp", "a", "b"}, true, true, false},
+      {{"tunecmp", "-n", "a", "b"}, false, true, false},
+      {{"tunecmp", "--no-transpose", "a", "b"}, false, true, false},
+      {{"tunecmp", "--no-tranpose", "a", "b"}, false, true, false},  // as older usage texts spell it
+      {{"tunecmp", "--progress", "--no-trailing-separator", "a", "b"}, true, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.words));
+    CompareSettings settings;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(readSettings(c.words, settings, out, err), std::nullopt);
+    EXPECT_EQ(settings.transpositionSearch, c.search);
+    EXPECT_EQ(settings.trailingSeparator, c.trailing);
+    EXPECT_EQ(settings.progress, c.progress);
+  }
+}
+
 TEST(RandomSelection, DrawsWithoutRepetition) {
   const std::vector<std::string> list = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
   std::ostringstream out;

@@ -4,6 +4,8 @@
 
 #include <regex>
 
+#include "analysis/features.h"
+#include "support/melodies.h"
 #include "support/test_support.h"
 #include "tunestat/app.h"
 #include "tunestat/cli.h"
@@ -12,8 +14,9 @@
 namespace suite::tunestat {
 namespace {
 
+// Clocks that stand still, and an error stream that is no terminal.
 int runTunestat(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  return run(args, out, err);
+  return run(args, out, err, {[] { return 0.0; }, [] { return 0u; }});
 }
 
 class TunestatGolden : public ::testing::TestWithParam<std::filesystem::path> {};
@@ -89,6 +92,28 @@ TEST(TunestatTiming, UsesTheGivenClock) {
   EXPECT_EQ(run({"tunestat", "-f", "length", "missing.csv"}, out, err, clock), 1);
   EXPECT_EQ(calls, 2);
   EXPECT_TRUE(err.str().ends_with("Task completed in 1.234 s\n")) << err.str();
+}
+
+// The notes of the -e listing must agree with what the features compute.
+TEST(FeatureShape, AgreesWithTheComputedValues) {
+  const core::Melody m =
+      test::melodyOf({60, 62, 64, 65, 67, 65, 64, 62, 60}, {2, 1, 1, 2, 2, 1, 1, 2, 4});
+  for (const analysis::FeatureDef& feature : analysis::featureTable) {
+    SCOPED_TRACE(feature.name);
+    const std::size_t n = analysis::computeFeature(m, feature).size();
+    switch (featureShape(feature)) {
+      case FeatureShape::PerNote:
+        EXPECT_EQ(n, m.pitches.size());
+        break;
+      case FeatureShape::PerSplit:  // of the pitches, intervals or durations
+        EXPECT_GT(n, 1u);
+        EXPECT_LT(n, m.pitches.size());
+        break;
+      case FeatureShape::Single:
+        EXPECT_LE(n, 1u);
+        break;
+    }
+  }
 }
 
 TEST(TransformFileName, StemsOfTheLastPathComponent) {
