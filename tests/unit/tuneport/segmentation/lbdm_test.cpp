@@ -27,55 +27,7 @@ TEST(LbdmSeries, FollowTheNextSoundingNote) {
   EXPECT_EQ(pitchIntervalSeries(m), (Series{60, 128, 66, 188, 250}));
 }
 
-TEST(LbdmProfiles, RefinedProfileWeighsDegreesOfChange) {
-  const struct {
-    Series x, expected;
-  } cases[] = {
-      {{1e6, 1e6 + 1}, {0, 0}},  // changes below 1e-6 count as none
-      {{2, -2}, {0, 0}},         // zero sum
-  };
-  for (const auto& c : cases) EXPECT_EQ(refinedProfile(c.x), c.expected);
-}
-
-TEST(LbdmPickers, PickerOneMarksPeaksAndPlateauEdges) {
-  const struct {
-    Series profile, expected;
-    const char* error;
-  } cases[] = {
-      {{1, 3, 3, 1}, {0, 0.5, 0.5, 0}, ""},  // plateau top
-      {{2, 2, 2}, {0, 0, 0}, ""},
-      {{5, 1, 5}, {1, 0, 1}, ""},  // ends above their neighbours
-      {{5, 5, 1, 4, 4}, {0, 0.5, 0, 0.5, 0}, ""},
-      {{1, 2}, {}, "LBDMBase: Bounds empty"},
-  };
-  for (const auto& c : cases) {
-    PlainLBDM lbdm(nullptr);
-    Series out{9};
-    lbdm.peakPicker1(c.profile, out);
-    EXPECT_EQ(out, c.expected);
-    EXPECT_EQ(lbdm.errorText(), c.error);
-  }
-}
-
-TEST(LbdmPickers, PickerTwoKeepsTheMaximaOfTheMaxima) {
-  const struct {
-    Series profile, expected;
-  } cases[] = {
-      // Maxima at 1 (3), 3 (5), 5 (4); among 3, 5, 4 the maximum is 5.
-      {{0, 3, 1, 5, 2, 4, 0}, {0, 0, 0, 1, 0, 0, 0}},
-      // Maxima at 0 (6), 2 (4), 4 (5): the ends of 6, 4, 5 both count.
-      {{6, 1, 4, 2, 5}, {1, 0, 0, 0, 1}},
-      {{1, 3, 3, 1}, {0, 1, 1, 0}},  // a plateau: both are maxima, also among the maxima
-  };
-  for (const auto& c : cases) {
-    const PlainLBDM lbdm(nullptr);
-    Series out{9};
-    lbdm.peakPicker2(c.profile, out);
-    EXPECT_EQ(out, c.expected);
-  }
-}
-
-TEST(LbdmCompute, SumsTheProfilesOfTheSameLength) {
+TEST(LbdmProfiles, SumsTheProfilesOfTheSameLength) {
   // Four notes, 500-500-1000 ms apart, legato, pitches 60 62 62 64:
   // inter-onset 500 500 1000 -> plain 0 3 2 (with the bonus), pitch 2 0 2 ->
   // 2 2 2, rests 0 0 0 -> 0 0 0.
@@ -90,6 +42,9 @@ TEST(LbdmCompute, SumsTheProfilesOfTheSameLength) {
   RefinedLBDM refined(&m);
   refined.compute(profile);
   EXPECT_EQ(profile, (Series{1, 0.5, 2}));
+  // Degrees of change below 1e-6 count as none; so does a zero sum.
+  EXPECT_EQ(refinedProfile({1e6, 1e6 + 1}), (Series{0, 0}));
+  EXPECT_EQ(refinedProfile({2, -2}), (Series{0, 0}));
 
   // A trailing rest: inter-onset and rest series cover notes 0 and 1, the
   // pitch series all three pairs, so the pitch profile is not added.
@@ -100,21 +55,25 @@ TEST(LbdmCompute, SumsTheProfilesOfTheSameLength) {
   EXPECT_EQ(profile, (Series{4, 4}));  // inter-onset 500 1000 -> 3 2; rests 0 750 -> 1 2
 }
 
-TEST(LbdmCompute, Errors) {
-  const model::ConverterMelody empty;
-  const model::ConverterMelody one = melodyFromMs({{0, 500, 60}});
+TEST(LbdmPickers, PeaksPlateauEdgesAndMaximaOfMaxima) {
   const struct {
-    const model::ConverterMelody* melody;
-    const char* error;
-  } cases[] = {{nullptr, "Invalid melody object"},
-               {&empty, "Empty melody"},
-               {&one, "RefinedLBDM: Internal error"}};
+    Series profile, picker1, picker2;
+  } cases[] = {
+      // Ends count above their one neighbour; plateau tops give 0.5 at each edge.
+      {{5, 1, 3, 3, 1, 5}, {1, 0, 0.5, 0.5, 0, 1}, {1, 0, 0, 0, 0, 1}},
+      {{2, 2, 2, 1}, {0, 0, 0.5, 0}, {1, 1, 1, 0}},
+      // Maxima at 0 (6), 2 (4), 4 (5): among 6, 4, 5 the two ends.
+      {{6, 1, 4, 2, 5}, {1, 0, 1, 0, 1}, {1, 0, 0, 0, 1}},
+      {{1, 2}, {}, {0, 0}},  // picker 1 needs three values; one maximum is none of maxima
+  };
   for (const auto& c : cases) {
+    PlainLBDM lbdm(nullptr);
     Series out{9};
-    RefinedLBDM refined(c.melody);
-    refined.compute(out);
-    EXPECT_TRUE(out.empty());
-    EXPECT_EQ(refined.errorText(), c.error);
+    lbdm.peakPicker1(c.profile, out);
+    EXPECT_EQ(out, c.picker1);
+    EXPECT_EQ(lbdm.errorText(), c.picker1.empty() ? "LBDMBase: Bounds empty" : "");
+    lbdm.peakPicker2(c.profile, out);
+    EXPECT_EQ(out, c.picker2);
   }
 }
 
