@@ -40,6 +40,7 @@ TEST(BarPosition, AdvanceAndSnap) {
   } cases[] = {
       {at(1, 3, 100), 292, 0, "2.1.8"},
       {at(2, 1, 10), -20, 0, "1.4.182"},  // backwards borrows
+      {at(1, 0, 5), 1, 0, "1.0.6"},       // a beat below 1 borrows only on a move back
       {at(1, 1, 5, 0), INT64_MAX, 0, "1.1." + std::to_string(kIntMax)},  // no signature: tick only
       {at(kIntMax - 1, 1, 0, 1, 1), INT64_MAX, 0, std::to_string(kIntMax) + ".1.0"},  // saturates
       {at(1, 2, 6, 4, 96), 0, 24, "1.2.4"},     // step 4: the lower point on a tie

@@ -24,6 +24,7 @@ Texts positionTexts(const ConverterMelody& m) {
 
 TEST(Refine, CoarsestSubdivisionThatFitsStrictlyBetter) {
   EXPECT_EQ(refine(48, 96), 2);
+  EXPECT_EQ(refine(12, 96), 8);
   EXPECT_EQ(refine(64, 96), 3);  // a grid of 48 fits only as well as 96; 32 exactly
   EXPECT_EQ(refine(9, 12), 4);   // a grid of 4 fits only as well as 12; 3 exactly
   EXPECT_EQ(refine(5, 2), 1);    // k = 2 would be the grid itself
@@ -91,7 +92,7 @@ TEST(BarPositionPass, PlacesTheFirstNoteAndFindsTheUpbeat) {
     Texts positions;
     std::int32_t upbeatIndex;
   } cases[] = {
-      {{0, 192, 768}, 192, {"1.1.0", "1.2.0", "2.1.0"}, 0},
+      {{0, 192, 768, 960}, 192, {"1.1.0", "1.2.0", "2.1.0", "2.2.0"}, 0},
       {{384, 576, 768, 960}, 192, {"0.3.0", "0.4.0", "1.1.0", "1.2.0"}, 1},
       // The first half of a bar counts as that bar.
       {{192, 384, 576, 768, 960}, 192, {"1.2.0", "1.3.0", "1.4.0", "2.1.0", "2.2.0"}, 2},
