@@ -27,13 +27,8 @@ struct TickNote {
 /// have no tick values and no positions.
 inline tuneport::model::ConverterMelody melodyFromMs(std::initializer_list<MsNote> notes) {
   tuneport::model::ConverterMelody m;
-  for (const MsNote& n : notes) {
-    tuneport::model::NoteEvent e;
-    e.onsetMs = n.onsetMs;
-    e.durationMs = n.durationMs;
-    e.pitch = n.pitch;
-    m.append(e);
-  }
+  for (const MsNote& n : notes)
+    m.append({tuneport::model::kNoTicks, n.onsetMs, n.pitch, n.durationMs, {}});
   return m;
 }
 
@@ -46,19 +41,13 @@ inline tuneport::model::ConverterMelody melodyFromTicks(std::initializer_list<Ti
   m.ticksPerBeat = ticksPerBeat;
   m.tempi = {msPerBeat};
   const double msPerTick = msPerBeat / ticksPerBeat;
-  for (const TickNote& n : notes) {
-    tuneport::model::NoteEvent e;
-    e.ticks = n.onsetTicks;
-    e.onsetMs = n.onsetTicks * msPerTick;
-    e.durationMs = n.durationTicks * msPerTick;
-    e.pitch = n.pitch;
-    m.append(e);
-  }
+  for (const TickNote& n : notes)
+    m.append({n.onsetTicks, n.onsetTicks * msPerTick, n.pitch, n.durationTicks * msPerTick, {}});
   return m;
 }
 
 /// Notes of pitch 60 one after the other from tick 0, each as long as its
-/// interval, at 192 ticks per beat and 500 ms per beat.
+/// interval, at \a ticksPerBeat and 500 ms per beat.
 inline tuneport::model::ConverterMelody legatoMelody(const std::vector<std::int32_t>& lengths,
                                                      std::int32_t ticksPerBeat = 192) {
   tuneport::model::ConverterMelody m;
@@ -66,13 +55,20 @@ inline tuneport::model::ConverterMelody legatoMelody(const std::vector<std::int3
   const double msPerTick = m.tempo() / ticksPerBeat;
   std::int32_t onset = 0;
   for (const std::int32_t length : lengths) {
-    tuneport::model::NoteEvent e;
-    e.ticks = onset;
-    e.onsetMs = onset * msPerTick;
-    e.durationMs = length * msPerTick;
-    e.pitch = 60;
-    m.append(e);
+    m.append({onset, onset * msPerTick, 60, length * msPerTick, {}});
     onset += length;
+  }
+  return m;
+}
+
+/// Notes of the given pitches (rests and markers too), 250 ms each, one
+/// after the other, without tick values.
+inline tuneport::model::ConverterMelody melodyOfPitches(const std::vector<std::int32_t>& pitches) {
+  tuneport::model::ConverterMelody m;
+  double onset = 0.0;
+  for (const std::int32_t p : pitches) {
+    m.append({tuneport::model::kNoTicks, onset, p, 250.0, {}});
+    onset += 250.0;
   }
   return m;
 }

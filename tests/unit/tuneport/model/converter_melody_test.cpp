@@ -1,124 +1,120 @@
-// Converter melody: derived sequences, the last-interval rule and the
-// editing operations.
+// Converter melody: bar positions and the metric counter, derived sequences,
+// the last-interval rule, editing, key estimates and the timing checks.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "support/converter_melody_builder.h"
 #include "tuneport/model/converter_melody.h"
+#include "tuneport/model/metric_counter.h"
+#include "tuneport/model/validation.h"
 
 namespace suite::tuneport::model {
 namespace {
 
 using test::melodyFromMs;
-using test::melodyFromTicks;
+using Ticks = std::vector<std::int32_t>;
 
 constexpr double kMsPerTick = 500.0 / 192;  // the default tempo and resolution
+constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
 
-BarPosition at(std::int32_t bar, std::int32_t beat, std::int32_t tick,
-               std::int32_t numerator = 4) {
-  BarPosition p = BarPosition::start(bar, numerator, 4, 192, numerator / 4.0);
+BarPosition at(std::int32_t bar, std::int32_t beat, std::int32_t tick, std::int32_t numerator = 4,
+               std::int32_t ticksPerBeat = 192) {
+  BarPosition p = BarPosition::start(bar, numerator, 4, ticksPerBeat, 1.0);
   p.beat = beat;
   p.tick = tick;
   return p;
 }
 
-TEST(ConverterMelody, OnsetTicksComeFromTicksOrFromMilliseconds) {
-  ConverterMelody m = melodyFromMs({{999.0, 0, 60}, {250.0, 0, 60}, {1.25, 0, 60}, {1.4, 0, 60}});
-  m.notes[0].ticks = 10;
-  // 0.384 ticks per ms: 250 ms is 96 ticks; 1.25 ms is 0.48 ticks, 1.4 ms 0.54.
-  EXPECT_EQ(m.onsetTicks(), (std::vector<std::int32_t>{10, 96, 0, 1}));
-}
-
-TEST(ConverterMelody, DurationTicksAndUnits) {
+TEST(BarPosition, AdvanceAndSnap) {
   const struct {
-    double durationTicks;  // converted to ms at the default tempo
-    std::int32_t durationUnit;
-    std::int32_t ticks;
-    std::int32_t units;
+    BarPosition from;
+    std::int64_t ticks;
+    std::int32_t level;  // snap after the move
+    std::string expected;
   } cases[] = {
-      {48, 48, 48, 1},   {96, 48, 96, 2},   {72, 48, 72, 2},  // halfway rounds up
-      {71, 48, 71, 1},   {23, 48, 23, 1},   {0, 48, 0, 1},    // at least 1
-      {0.4, 48, 0, 1},   {0.6, 48, 1, 1},   {-30, 48, -30, 1},
-      {500, 0, 500, 500}, {500, -4, 500, 500},               // no unit: counted in ticks
+      {at(1, 3, 100), 292, 0, "2.1.8"},
+      {at(2, 1, 10), -20, 0, "1.4.182"},  // backwards borrows
+      {at(1, 0, 5), 1, 0, "1.0.6"},       // a beat below 1 borrows only on a move back
+      {at(1, 1, 5, 0), INT64_MAX, 0, "1.1." + std::to_string(kIntMax)},  // no signature: tick only
+      {at(kIntMax - 1, 1, 0, 1, 1), INT64_MAX, 0, std::to_string(kIntMax) + ".1.0"},  // saturates
+      {at(1, 2, 6, 4, 96), 0, 24, "1.2.4"},     // step 4: the lower point on a tie
+      {at(1, 2, 5, 4, 96), 0, 0, "1.2.5"},      // level 0: no grid
+      {at(1, 2, 12, 4, 64), 0, 24, "1.2.8"},    // not a multiple of 6: 8 points
+      {at(1, 4, 95, 4, 96), 0, 2, "2.1.0"},     // the beat's end on the last beat: next bar
+      {at(1, 2, 256, 4, 258), 0, 24, "1.3.0"},  // past the last point 250 comes the beat's end
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.durationTicks) + " / " + std::to_string(c.durationUnit));
+    BarPosition p = c.from;
+    p.advance(c.ticks);
+    p.snap(c.level);
+    EXPECT_EQ(p.toString(), c.expected);
+  }
+  EXPECT_EQ(at(2, 3, -1).toString(), "(N/A)");
+}
+
+TEST(MetricCounter, DerivesBarBeatAndTickFromAbsoluteTicks) {
+  MetricCounter a(500.0009, 3, 100);
+  EXPECT_EQ(a.microsecondsPerBeat(), 500000);
+  a.setPosition(1, 2, 50);
+  MetricCounter b = a;
+  b.advance(-851);  // counted back from 0.0.0
+  EXPECT_EQ(a - b, 851);
+  EXPECT_EQ((std::array{b.bar(), b.beat(), b.tick()}), (std::array<std::int64_t, 3>{-2, 2, 99}));
+  EXPECT_DOUBLE_EQ(a.seconds(), 5000.0 / 1e6 * 550);  // 5000 us per tick
+  MetricCounter degenerate(500.0, 0, 0);  // beats and ticks below 1 count as 1
+  degenerate.setAbsoluteTicks(7);
+  EXPECT_EQ(degenerate.bar(), 7);
+}
+
+TEST(ConverterMelody, TicksFromMilliseconds) {
+  const struct {
+    double durationTicks;  // converted to ms at the default tempo
+    std::int32_t durationUnit, ticks, units;
+  } cases[] = {{72, 48, 72, 2}, {23, 48, 23, 1}, {0.6, 48, 1, 1}, {500, 0, 500, 500}};
+  for (const auto& c : cases) {
     ConverterMelody m = melodyFromMs({{0, c.durationTicks * kMsPerTick, 60}});
     m.durationUnit = c.durationUnit;
     EXPECT_EQ(m.durationTicks(0), c.ticks);
-    EXPECT_EQ(m.durationUnits(), std::vector<std::int32_t>{c.units});
+    EXPECT_EQ(m.durationUnits(), Ticks{c.units});  // rounded, at least 1
   }
-}
-
-TEST(ConverterMelody, UnusableTempoOrResolutionGivesNoTicks) {
-  const double inf = std::numeric_limits<double>::infinity();
-  const struct {
-    std::vector<double> tempi;
-    std::int32_t ticksPerBeat;
-  } cases[] = {{{}, 192},   {{0.0}, 192}, {{-500.0}, 192}, {{std::nan("")}, 192},
-               {{inf}, 192}, {{500.0}, 0}, {{500.0}, -192}};
-  for (const auto& c : cases) {
-    ConverterMelody m = melodyFromMs({{0, 250, 60}, {250, 250, 62}});
-    m.tempi = c.tempi;
-    m.ticksPerBeat = c.ticksPerBeat;
-    EXPECT_EQ(m.ticksPerMs(), 0.0);
-    EXPECT_EQ(m.onsetTicks(), (std::vector<std::int32_t>{0, 0}));
-    EXPECT_EQ(m.durationTicks(), (std::vector<std::int32_t>{0, 0}));
-  }
-}
-
-TEST(ConverterMelody, TicksFromMillisecondsSaturate) {
-  const ConverterMelody m;
-  EXPECT_EQ(m.ticksFromMs(1e300), std::numeric_limits<std::int32_t>::max());
-  EXPECT_EQ(m.ticksFromMs(-1e300), std::numeric_limits<std::int32_t>::min());
+  ConverterMelody m = melodyFromMs({{250, 250, 60}});
+  EXPECT_EQ(m.ticksFromMs(1e300), kIntMax);
   EXPECT_EQ(m.ticksFromMs(std::nan("")), 0);
-  EXPECT_EQ(m.ticksFromMs(1000.0), 384);
+  m.tempi = {0.0};
+  EXPECT_EQ(m.onsetTicks(), Ticks{0});
 }
 
 TEST(ConverterMelody, IntervalsUseTicksOrMilliseconds) {
-  ConverterMelody m = melodyFromMs({{0, 0, 60}, {250, 0, 60}, {600, 0, 60}, {700, 0, 60}});
+  ConverterMelody m = melodyFromMs({{0, 0, 60}, {250, 0, 60}, {600, 0, 60}, {701.5, 0, 60}});
   m.notes[0].ticks = 0;
-  m.notes[1].ticks = 100;  // both have ticks: 100
-  m.notes[2].ticks = 5;    // 1 -> 2 also by ticks: -95
-  // 2 -> 3: note 3 has no ticks, so from the ms: 100 ms = 38.4 ticks.
-  const std::vector<std::int32_t> intervals = m.interOnsetTicks();
-  ASSERT_EQ(intervals.size(), 4u);
-  EXPECT_EQ(intervals[0], 100);
-  EXPECT_EQ(intervals[1], -95);
-  EXPECT_EQ(intervals[2], 38);
-  EXPECT_EQ(intervals[3], 0);  // last note: no positions, its duration
-
+  m.notes[1].ticks = 100;
+  m.notes[3].ticks = 5;
+  // 1 -> 2 and 2 -> 3 from the ms, as note 2 has no ticks: 134.4 and 38.976 ticks.
+  EXPECT_EQ(m.interOnsetTicks(), (Ticks{100, 134, 39, 0}));
   m.notes[0].ticks = std::numeric_limits<std::int32_t>::min();
-  m.notes[1].ticks = std::numeric_limits<std::int32_t>::max();
-  EXPECT_EQ(m.interOnsetTicks(0), std::numeric_limits<std::int32_t>::max());  // saturates
+  m.notes[1].ticks = kIntMax;
+  EXPECT_EQ(m.interOnsetTicks(0), kIntMax);  // saturates
 }
 
 TEST(ConverterMelody, LastIntervalReachesTheEndPoint) {
   const struct {
-    const char* what;
-    BarPosition first;
-    BarPosition last;
+    BarPosition first, last;
     double durationTicks;
     std::int32_t expected;
   } cases[] = {
-      {"first on beat 1: to the next bar line", at(1, 1, 0), at(2, 3, 0), 96, 384},
-      {"longer than the distance", at(1, 1, 0), at(2, 3, 0), 500, 500},
-      {"upbeat from beat 3: to beat 3.96 in the last bar", at(0, 3, 96), at(2, 2, 0), 96, 288},
-      {"end point passed: the duration", at(0, 4, 0), at(2, 4, 100), 96, 96},
-      {"end point passed, negative duration", at(0, 4, 0), at(2, 4, 100), -200, -200},
-      {"3/4, first on beat 1: bar line", at(1, 1, 0, 3), at(2, 2, 0, 3), 10, 384},
-      {"3/4, upbeat from beat 2", at(0, 2, 0, 3), at(2, 1, 0, 3), 10, 192},
-      {"last position not available", at(1, 1, 0), BarPosition{}, 96, 96},
-      {"first position not available", BarPosition{}, at(2, 3, 0), 96, 96},
+      {at(1, 1, 0), at(2, 3, 0), 96, 384},     // first on beat 1: to the next bar line
+      {at(0, 3, 96), at(2, 2, 0), 96, 288},    // upbeat from 3.96: to 3.96 in the last bar
+      {at(0, 4, 0), at(2, 4, 100), -200, -200},  // end point passed: the duration
+      {BarPosition{}, at(2, 3, 0), 96, 96},    // no position: the duration
+      {at(1, 1, 0), BarPosition{}, 96, 96},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
     ConverterMelody m = melodyFromMs({{0, 0, 60}, {0, c.durationTicks * kMsPerTick, 62}});
     m.notes[0].position = c.first;
     m.notes[1].position = c.last;
@@ -126,72 +122,78 @@ TEST(ConverterMelody, LastIntervalReachesTheEndPoint) {
   }
 }
 
-TEST(ConverterMelody, PitchRangeAndMeanCountEveryEntry) {
-  const ConverterMelody m = melodyFromMs({{0, 0, 0}, {1, 0, 60}, {2, 0, 128}, {3, 0, 64}});
-  EXPECT_EQ(m.lowestPitch(), 0);
-  EXPECT_EQ(m.highestPitch(), 128);
-  EXPECT_DOUBLE_EQ(m.meanPitch(), 63.0);
-}
-
 TEST(ConverterMelody, FirstNoteOffsetInItsBar) {
   ConverterMelody m = melodyFromMs({{0, 0, 60}});
   m.notes[0].position = at(1, 3, 50);
   m.tatum = 48;
-  EXPECT_EQ(m.firstNoteOffset(), 434);
-  EXPECT_EQ(m.firstNoteOffsetInTatums(), 9);
+  EXPECT_EQ(m.firstNoteOffsetInTatums(), 9);  // 434 ticks
   m.tatum = 0;
   EXPECT_EQ(m.firstNoteOffset(), 0);
-  EXPECT_EQ(m.firstNoteOffsetInTatums(), 0);
-  m.tatum = 48;
-  m.notes[0].position = BarPosition{};
-  EXPECT_EQ(m.firstNoteOffset(), 0);
-  EXPECT_EQ(ConverterMelody{}.firstNoteOffset(), 0);
 }
 
-TEST(ConverterMelody, ClipOverlapsShortensToTheNextOnset) {
-  ConverterMelody m = melodyFromMs({{0, 600, 60}, {500, 400, 62}, {1000, 800, 64}});
-  m.clipOverlaps();
-  EXPECT_EQ(m.durationsMs(), (std::vector<double>{500, 400, 800}));
-}
+TEST(ConverterMelody, EditingFillsAndClipsToTheNextOnset) {
+  ConverterMelody clipped = melodyFromMs({{0, 600, 60}, {500, 400, 62}, {1000, 800, 64}});
+  clipped.clipOverlaps();
+  EXPECT_EQ(clipped.durationsMs(), (std::vector<double>{500, 400, 800}));
+  ConverterMelody legato = melodyFromMs({{0, 100, 60}, {400, 100, 62}, {1000, 700, 64}});
+  legato.makeLegato();
+  EXPECT_EQ(legato.durationsMs(), (std::vector<double>{400, 600, 0}));
 
-TEST(ConverterMelody, MakeLegatoFillsToTheNextOnset) {
-  ConverterMelody withEnd =
-      melodyFromMs({{0, 100, 60}, {400, 100, 62}, {1000, 100, 64}, {1500, 0, 128}});
-  withEnd.makeLegato();
-  EXPECT_EQ(withEnd.durationsMs(), (std::vector<double>{400, 600, 500}));
-  EXPECT_EQ(withEnd.pitches(), (std::vector<std::int32_t>{60, 62, 64}));
-
-  ConverterMelody withoutEnd = melodyFromMs({{0, 100, 60}, {400, 100, 62}, {1000, 700, 64}});
-  withoutEnd.makeLegato();
-  EXPECT_EQ(withoutEnd.durationsMs(), (std::vector<double>{400, 600, 0}));
-
-  ConverterMelody empty;
-  empty.makeLegato();
-  EXPECT_TRUE(empty.empty());
-}
-
-TEST(ConverterMelody, RetimeTurnsLengthsIntoOnsets) {
-  ConverterMelody m;
-  for (const auto& [ms, ticks, pitch] : {std::tuple{500.0, 192, 60}, std::tuple{250.0, 96, 62}}) {
-    NoteEvent e;
-    e.onsetMs = ms;
-    e.ticks = ticks;
-    e.pitch = pitch;
-    m.append(e);
-  }
-  m.retime(1250.0);  // 480 ticks at 0.384 ticks per ms
-  ASSERT_EQ(m.size(), 3u);
-  EXPECT_EQ(m.onsetsMs(), (std::vector<double>{1250, 1750, 2000}));
-  EXPECT_EQ(m.onsetTicks(), (std::vector<std::int32_t>{480, 672, 768}));
-  EXPECT_EQ(m.notes[2].pitch, kNoPitch);
-  EXPECT_EQ(m.notes[2].durationMs, 0.0);
-  EXPECT_FALSE(m.notes[2].position.available());
-  m.makeLegato();
-  EXPECT_EQ(m.durationsMs(), (std::vector<double>{500, 250}));
-
+  ConverterMelody lengths;  // onsets and ticks hold lengths
+  lengths.append({192, 500.0, 60, 0.0, {}});
+  lengths.append({96, 250.0, 62, 0.0, {}});
+  lengths.retime(1250.0);  // 480 ticks at 0.384 ticks per ms
+  EXPECT_EQ(lengths.onsetsMs(), (std::vector<double>{1250, 1750, 2000}));
+  EXPECT_EQ(lengths.onsetTicks(), (Ticks{480, 672, 768}));
+  lengths.makeLegato();  // the end entry goes again
+  EXPECT_EQ(lengths.durationsMs(), (std::vector<double>{500, 250}));
   ConverterMelody start;
   start.retime(1.4);  // 0.54 ticks: the start is floored, not rounded
   EXPECT_EQ(start.notes.at(0).ticks, 0);
+}
+
+TEST(ConverterMelody, KeyEstimates) {
+  // Keys from the profile sums worked out by hand; rests, end markers and
+  // unpitched notes carry no pitch class.
+  const struct {
+    std::vector<std::int32_t> pitches;
+    std::int32_t profiles, weights;
+  } cases[] = {
+      {{57, 60, 64}, 21, 9},  // A minor
+      {{60}, 12, 0},          // minor found first, major not larger
+      {{}, 0, 0},             // nothing larger than 0
+      {{67, 71, 74, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 7, 0},
+      {{67, 71, 74, 128, 128, 128, 128, 128, 128, 128, 128, 128, 128}, 7, 0},
+      {{57, 60, 64, 250, 250, 250, 250, 250, 250, 250, 250, 250, 250}, 21, 9},
+  };
+  for (const auto& c : cases) {
+    const ConverterMelody m = test::melodyOfPitches(c.pitches);
+    EXPECT_EQ(m.estimateKey(KeyMethod::MajorMinorProfiles), c.profiles);
+    EXPECT_EQ(m.estimateKey(KeyMethod::MajorWeights), c.weights);
+  }
+}
+
+TEST(ValidateMelody, NamesTheFirstUnusableValue) {
+  const struct {
+    void (*damage)(ConverterMelody&);
+    const char* message;  // empty: valid
+  } cases[] = {
+      {[](ConverterMelody& m) { m.ticksPerBeat = kMaxTicksPerBeat; }, ""},
+      {[](ConverterMelody& m) { m.ticksPerBeat = 0; }, "Invalid ticks per beat: 0"},
+      {[](ConverterMelody& m) { m.denominator = 0; }, "Invalid time signature: 4/0"},
+      {[](ConverterMelody& m) { m.tempi.clear(); }, "No tempo"},
+      {[](ConverterMelody& m) { m.tempi = {0.0}; }, "Invalid tempo: 0 ms per beat"},
+      {[](ConverterMelody& m) { m.notes[1].onsetMs = std::nan(""); }, "Invalid time in note 2"},
+      {[](ConverterMelody& m) { m.notes[0].durationMs = INFINITY; }, "Invalid time in note 1"},
+  };
+  for (const auto& c : cases) {
+    ConverterMelody m = melodyFromMs({{0, 250, 60}, {250, 250, 62}});
+    c.damage(m);
+    std::string message;
+    EXPECT_EQ(validateMelody(m, message), std::string(c.message).empty());
+    EXPECT_EQ(message, c.message);
+  }
+  EXPECT_TRUE(validQuantisationLevel(0));
 }
 
 }  // namespace

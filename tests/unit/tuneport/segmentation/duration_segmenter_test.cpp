@@ -1,80 +1,43 @@
 // The duration-threshold segmenter.
+#include "tuneport/segmentation/duration_segmenter.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "support/converter_melody_builder.h"
-#include "tuneport/segmentation/duration_segmenter.h"
 
 namespace suite::tuneport::segmentation {
 namespace {
 
 using Series = std::vector<double>;
 
-Series segment(const std::vector<std::int32_t>& durations, bool adaptive, double timeLimit = 1500.0,
-               double factor = 3.9) {
-  const model::ConverterMelody m = test::legatoMelody(durations);
-  DurationSegmenter s(&m, timeLimit, factor, adaptive);
-  Series out{9};
-  s.compute(out);
-  return out;
-}
-
 TEST(DurationSegmenter, LongNotesAgainstTheMostFrequentDuration) {
   const struct {
-    const char* what;
     std::vector<std::int32_t> durations;  // ticks at 192 per beat, 500 ms per beat
+    double timeLimit, factor;
     Series plain, adaptive;
   } cases[] = {
-      // Only note 1 is tested: 96 < 3.9 * 96 and 250 ms < 1500 ms.
-      {"hand example", {96, 96, 96, 384}, {0, 0, 0, 1}, {0, 0, 0, 1}},
-      {"long note in the middle", {96, 96, 384, 96, 96, 96}, {0, 0, 1, 0, 0, 1},
-       {0, 0, 1, 0, 0, 1}},
-      // Reference 384 over the whole melody; 96 before the early long note.
-      {"early long notes", {96, 384, 384, 384, 384, 96}, {0, 0, 0, 0, 0, 1},
-       {0, 1, 1, 0, 0, 1}},
+      // Reference 384 over the whole melody; 96 before the early long notes.
+      {{96, 384, 384, 384, 384, 96}, 1500, 3.9, {0, 0, 0, 0, 0, 1}, {0, 1, 1, 0, 0, 1}},
       // 96 and 192 twice each: the smaller one is the reference on the tie.
-      {"tie takes the smaller", {96, 192, 96, 192, 375, 200, 300}, {0, 0, 0, 0, 1, 0, 1},
-       {0, 0, 0, 0, 1, 0, 1}},
+      {{96, 192, 96, 192, 375, 200, 300}, 1500, 3.9, {0, 0, 0, 0, 1, 0, 1}, {0, 0, 0, 0, 1, 0, 1}},
       // 600 ticks are 1562.5 ms: beyond the time limit whatever the reference.
-      {"time limit", {600, 600, 600, 600, 600}, {0, 1, 1, 0, 1}, {0, 1, 1, 0, 1}},
-      {"last two notes are never tested", {96, 96, 96, 96, 2000, 2000},
-       {0, 0, 0, 0, 0, 1}, {0, 0, 0, 0, 0, 1}},
-      {"three notes", {96, 2000, 96}, {0, 0, 1}, {0, 0, 1}},
-      {"two notes", {96, 96}, {0, 1}, {0, 1}},
-      {"one note", {96}, {1}, {1}},
+      {{600, 600, 600, 600, 600}, 1500, 3.9, {0, 1, 1, 0, 1}, {0, 1, 1, 0, 1}},
+      {{96, 96, 420, 96, 96, 96}, 1000, 5.9, {0, 0, 1, 0, 0, 1}, {0, 0, 1, 0, 0, 1}},
+      // Exactly the factor times the reference is long enough; the last two
+      // notes are never tested.
+      {{96, 96, 96, 384, 2000, 96}, 1500, 4.0, {0, 0, 0, 1, 0, 1}, {0, 0, 0, 1, 0, 1}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(segment(c.durations, false), c.plain);
-    EXPECT_EQ(segment(c.durations, true), c.adaptive);
-  }
-}
-
-TEST(DurationSegmenter, ParametersOfTheColumns) {
-  // The writer's columns vary the time limit (1000..3000 ms) and the factor (1.9..5.9).
-  const std::vector<std::int32_t> durations{96, 96, 420, 96, 96, 96};  // 420 ticks: 1093.75 ms
-  EXPECT_EQ(segment(durations, false, 1000.0, 5.9), (Series{0, 0, 1, 0, 0, 1}));
-  EXPECT_EQ(segment(durations, false, 1500.0, 5.9), (Series{0, 0, 0, 0, 0, 1}));
-  EXPECT_EQ(segment(durations, false, 1500.0, 1.9), (Series{0, 0, 1, 0, 0, 1}));
-  // Exactly the factor times the reference is long enough.
-  EXPECT_EQ(segment({96, 96, 96, 96, 384, 96, 96}, false, 1500.0, 4.0),
-            (Series{0, 0, 0, 0, 1, 0, 1}));
-}
-
-TEST(DurationSegmenter, Errors) {
-  const model::ConverterMelody empty;
-  const struct {
-    const model::ConverterMelody* melody;
-    const char* error;
-  } cases[] = {{nullptr, "Invalid melody object"}, {&empty, "Empty melody"}};
-  for (const auto& c : cases) {
-    DurationSegmenter s(c.melody);
-    Series out{9};
-    s.compute(out);
-    EXPECT_TRUE(out.empty());
-    EXPECT_EQ(s.errorText(), c.error);
+    const model::ConverterMelody m = test::legatoMelody(c.durations);
+    for (const bool adaptive : {false, true}) {
+      DurationSegmenter s(&m, c.timeLimit, c.factor, adaptive);
+      Series out{9};
+      s.compute(out);
+      EXPECT_EQ(out, adaptive ? c.adaptive : c.plain);
+    }
   }
 }
 
