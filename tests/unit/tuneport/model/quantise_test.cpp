@@ -186,11 +186,11 @@ TEST(BarPositionPass, MelodyInsideItsFirstBarHasNoUpbeat) {
   EXPECT_EQ(m.upbeatIndex, 0);
 }
 
-TEST(BarPositionPass, SnapsEveryNoteButTheLast) {
+TEST(BarPositionPass, SnapsEveryNoteTheLastIncluded) {
   ConverterMelody m = melodyFromTicks({{0, 95, 60}, {95, 95, 62}, {190, 95, 64}, {291, 95, 65}}, 96);
   ASSERT_TRUE(m.quantise(24));  // step 4 at 96 ticks per beat
-  // Snapped positions carry on: 95 -> 2.0, then +95 -> 2.95 -> 3.0, then +101 -> 4.5.
-  EXPECT_EQ(positionTexts(m), (std::vector<std::string>{"1.1.0", "1.2.0", "1.3.0", "1.4.5"}));
+  // Snapped positions carry on: 95 -> 2.0, then +95 -> 2.95 -> 3.0, then +101 -> 4.5 -> 4.4.
+  EXPECT_EQ(positionTexts(m), (std::vector<std::string>{"1.1.0", "1.2.0", "1.3.0", "1.4.4"}));
 }
 
 TEST(Quantise, UnusableResolutionOrSignatureChangesNothing) {
