@@ -261,9 +261,10 @@ bool readLines(std::istream& in, const std::string& fileName, ConverterMelody& m
   // The tempo from the first two lines; a table of one line keeps 500.
   double tempo = 500.0;
   if (lines.size() >= 2) {
+    // Lines on one position, or running backwards, give no valid tempo.
     const double beats = lines[1].beats - lines[0].beats;
     const double ms = (lines[1].note.onsetMs - lines[0].note.onsetMs) / beats;
-    if (beats > 0.0 && model::validTempo(ms)) tempo = ms;
+    if (model::validTempo(ms)) tempo = ms;
   }
   // The upbeat: the first line off the first bar line ends it.
   std::int32_t upbeat = 0;

@@ -1,6 +1,6 @@
 // Melody tables of the converter: the text written for a melody, the
 // segmentation columns, and what the reader makes of tables (unit vote,
-// tempo, damaged and Windows files).
+// tempo, damaged and Windows files); plot tables.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +8,7 @@
 
 #include "support/converter_melody_builder.h"
 #include "tuneport/formats/melody_table.h"
+#include "tuneport/formats/plot_table.h"
 
 namespace suite::tuneport::formats {
 namespace {
@@ -93,6 +94,14 @@ TEST(MelodyTableWriter, LowResolutionIsRaisedForTheAnalysisGrid) {
                   .starts_with("Signature: 4/4, Ticks per Beat: 100,"));
 }
 
+TEST(PlotTable, UnpitchedNotesTakeThePitchBefore) {
+  // 250: a note without pitch; the first takes the most frequent pitch (60).
+  const ConverterMelody m = test::melodyFromMs(
+      {{0, 100, 250}, {100, 100, 62}, {200, 100, 0}, {300, 100, 250}, {400, 100, 60},
+       {500.125, 100, 60}, {600, 0, 128}});
+  EXPECT_EQ(plotTableText(m), "0.00\t60\n100.00\t62\n300.00\t62\n400.00\t60\n500.12\t60\n");
+}
+
 TEST(MelodyTableReader, RoundTripKeepsPitchesPositionsAndTimes) {
   // 461 ms per beat: onsets that are not whole milliseconds.
   ConverterMelody m = melodyFromTicks(
@@ -143,6 +152,19 @@ TEST(MelodyTableReader, UnitOfTimeAndTempoFromTheFirstTwoLines) {
   EXPECT_DOUBLE_EQ(one.notes[0].onsetMs, 1000.0);
   EXPECT_DOUBLE_EQ(one.tempo(), 500.0);
   EXPECT_EQ(one.notes[0].position.toString(), "1.2.0");
+}
+
+TEST(MelodyTableReader, KeyIsEstimatedNotRead) {
+  // G B D G: G major (profile sum 22.23) whatever the table says.
+  ConverterMelody m;
+  std::string error;
+  ASSERT_TRUE(readTable("Signature: 4/4, Ticks per Beat: 192, Annotated Key: 5\n" +
+                            std::string(kTableHeader) +
+                            "\n0;0;1;1;0;67;0,25;96;1;\n0,5;192;1;2;0;71;0,25;96;1;\n"
+                            "1;384;1;3;0;74;0,25;96;1;\n1,5;576;1;4;0;79;0,25;96;1;\n",
+                        m, error))
+      << error;
+  EXPECT_EQ(m.key, 7);
 }
 
 TEST(MelodyTableReader, FailuresNameTheProblem) {
