@@ -28,19 +28,24 @@ bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 // Matches \a prefix at the start of \a line followed by values.size()
 // integers, as sscanf("Prefix %d %d") does: blanks before each number, an
 // optional sign, at least one digit; whatever follows the last number is
-// ignored. Values beyond the 32-bit range saturate.
+// ignored. The last value is a pitch (saturating at the 32-bit limits), the
+// others are times: they must lie in 0..2^31-1 ms, so that times written
+// relative to the first note fit as well.
 bool scanLine(std::string_view line, std::string_view prefix, std::span<std::int64_t> values) {
   if (!line.starts_with(prefix)) return false;
   std::size_t i = prefix.size();
-  for (std::int64_t& value : values) {
+  for (std::size_t k = 0; k < values.size(); ++k) {
     while (i < line.size() && isSpace(line[i])) ++i;
     bool negative = false;
     if (i < line.size() && (line[i] == '+' || line[i] == '-')) negative = line[i++] == '-';
     if (i >= line.size() || !isDigit(line[i])) return false;
-    value = 0;
+    std::int64_t magnitude = 0;
     for (; i < line.size() && isDigit(line[i]); ++i)
-      value = std::min<std::int64_t>(value * 10 + (line[i] - '0'), std::int64_t{1} << 32);
-    value = model::clampToInt32(negative ? -value : value);
+      magnitude = std::min<std::int64_t>(magnitude * 10 + (line[i] - '0'), std::int64_t{1} << 32);
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    const bool time = k + 1 < values.size() || values.size() == 1;
+    if (time && (value < 0 || value > std::numeric_limits<std::int32_t>::max())) return false;
+    values[k] = model::clampToInt32(value);
   }
   return true;
 }

@@ -23,7 +23,8 @@ std::string noteListText(const model::ConverterMelody& melody);
 /// The form is that of the first line holding "Note-on" or "Note-off"
 /// (event form) or else "Note" (note form); reading starts at that line.
 /// Lines end with a line feed, optionally after a carriage return, and are
-/// read in pieces of at most 4095 characters.
+/// read in pieces of at most 4095 characters. Times lie in 0..2^31-1 ms; a
+/// line with another time does not parse.
 ///
 /// Note form: empty lines and lines starting with "%" are skipped; every
 /// other line must be "Note start end pitch" or "Rest start" (" Invalid

@@ -84,6 +84,8 @@ TEST(NoteListReader, FailuresNameTheProblem) {
       {"Note 0 500 60\nNote 0 400 62\n", "Polyphonic data"},
       {"Note 0 500 60\nchord C\n", " Invalid line"},
       {"Note 500 400 60\n", "Invalid offset."},
+      {"Note -100 400 60\n", " Invalid line"},
+      {"Note 0 2147483648 60\n", " Invalid line"},
       {"Note-on 0 60\nNote-on 100 62\n", "Polyphonic data."},
       {"Note-on 0 60\nNote-off 100 60\nNote-off 200 60\n", "Polyphonic data."},
       {"Note-on 0 60\nNote-off 500 60\nNote-on 400 62\nNote-off 900 62\n", "Polyphonic data."},
