@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <fstream>
 #include <vector>
 
+#include "tuneport/model/output_file.h"
 #include "tuneport/model/validation.h"
 #include "tuneport/segmentation/pitch_statistics.h"
 #include "tuneport/segmentation/temperley_segmenter.h"
@@ -303,18 +303,7 @@ bool writeEsacMelody(const std::string& fileName, const ConverterMelody& melody,
   const std::string keyId = fileName.substr(0, fileName.rfind('.'));
   std::string record;
   if (!esacRecordText(melody, keyId, out, record, errorText)) return false;
-  std::ofstream file(fileName, std::ios::binary);
-  if (!file.is_open()) {
-    errorText = "Could not open " + fileName;
-    return false;
-  }
-  file << record;
-  file.close();
-  if (!file) {
-    errorText = "I/O error during writing " + fileName;
-    return false;
-  }
-  return true;
+  return model::writeOutputFile(fileName, record, errorText);
 }
 
 }  // namespace suite::tuneport::esac

@@ -39,8 +39,8 @@ bool esacRecordText(const model::ConverterMelody& melody, std::string_view keyId
                     std::string& record, std::string& errorText);
 
 /// Writes the record to \a fileName; its key id is the file name up to its
-/// last ".". Errors as esacRecordText, and "Could not open " or "I/O error
-/// during writing " followed by the file name.
+/// last ".". Errors as esacRecordText, and as writeOutputFile when the file
+/// cannot be created or written.
 bool writeEsacMelody(const std::string& fileName, const model::ConverterMelody& melody,
                      std::ostream& out, std::string& errorText);
 

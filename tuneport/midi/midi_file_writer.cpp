@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <fstream>
+#include <sstream>
 #include <new>
 #include <numeric>
 
 #include "text/text_format.h"
+#include "tuneport/model/output_file.h"
 #include "tuneport/model/saturating.h"
 #include "tuneport/model/validation.h"
 
@@ -233,9 +234,9 @@ bool writeMidiMelody(const std::string& fileName, const model::ConverterMelody* 
   } catch (const std::bad_alloc&) {
     return fail(errorText, kOutOfMemoryText);
   }
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  if (!out) return fail(errorText, std::string(kCouldNotOpenText) + fileName);
-  return writeLayout(out, layout, errorText);
+  std::ostringstream bytes;
+  if (!writeLayout(bytes, layout, errorText)) return false;
+  return model::writeOutputFile(fileName, bytes.view(), errorText);
 }
 
 bool writeMidiMelody(std::ostream& out, const model::ConverterMelody& melody,

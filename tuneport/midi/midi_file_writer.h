@@ -15,7 +15,6 @@ namespace suite::tuneport::midi {
 
 inline constexpr std::string_view kNoMelodyText = "No melody. ";
 inline constexpr std::string_view kMelodyInvalidText = "Melody invalid.";
-inline constexpr std::string_view kCouldNotOpenText = "Could not open ";
 inline constexpr std::string_view kOutOfMemoryText = "Out of memory";
 inline constexpr std::string_view kErrorWritingHeaderText = "Error writing file header";
 inline constexpr std::string_view kErrorWritingSignatureTrackText = "Error writing signature track";
@@ -66,8 +65,8 @@ struct KeySignature {
 KeySignature keySignatureOf(std::int32_t key);
 
 /// Writes \a melody to the file \a fileName. Fails with "No melody. " for a
-/// null melody; otherwise as the stream form, with "Could not open " + the
-/// file name when the file cannot be created. Nothing is created for a
+/// null melody; otherwise as the stream form, and as writeOutputFile when the
+/// file cannot be created or written. Nothing is created for a
 /// melody that cannot be written.
 bool writeMidiMelody(const std::string& fileName, const model::ConverterMelody* melody,
                      std::string& errorText);

@@ -127,7 +127,7 @@ struct ConverterMelody {
   /// resolution of at least 1. Afterwards 1 <= tatum == durationUnit.
   void estimateTatum();
   /// Gives each note its bar position, snapped to \a level points per beat
-  /// when \a level is not 0 (all notes but the last), and sets upbeatIndex to
+  /// when \a level is not 0, and sets upbeatIndex to
   /// the index of the last note before the first bar change (0 when the first
   /// note starts a bar or the melody stays in its first bar). Returns false,
   /// changing nothing, when ticksPerBeat or numerator is below 1.

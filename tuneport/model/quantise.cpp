@@ -75,6 +75,9 @@ bool ConverterMelody::assignBarPositions(std::int32_t level) {
     notes[i].position = running;
     running.advance(interOnsetTicks(i));
   }
+  // The last note goes on the grid as well, or a quantised melody would end
+  // off it.
+  if (level != 0) running.snap(level);
   notes.back().position = running;
   return true;
 }

@@ -126,7 +126,7 @@ TEST(EsacWriter, OwnRecordsReadBackUnchanged) {
   std::ostringstream out;
   std::string error;
   EXPECT_FALSE(writeEsacMelody("no-such-dir/x.esa", m, out, error));
-  EXPECT_EQ(error, "Could not open no-such-dir/x.esa");
+  EXPECT_EQ(error, "no-such-dir/x.esa: Could not open file: No such file or directory");
 }
 
 }  // namespace

@@ -140,7 +140,7 @@ TEST(MidiFileWriter, Failures) {
   EXPECT_FALSE(writeMidiMelody("/nonexistent-dir/x.mid", &empty, error));
   EXPECT_EQ(error, "Melody invalid.");  // checked before the file is opened
   EXPECT_FALSE(writeMidiMelody("/nonexistent-dir/x.mid", &good, error));
-  EXPECT_EQ(error, "Could not open /nonexistent-dir/x.mid");
+  EXPECT_EQ(error, "/nonexistent-dir/x.mid: Could not open file: No such file or directory");
   EXPECT_FALSE(writeMidiMelody("/nonexistent-dir/x.mid", nullptr, error));
   EXPECT_EQ(error, "No melody. ");
 }

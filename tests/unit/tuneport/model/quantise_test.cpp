@@ -109,12 +109,12 @@ TEST(BarPositionPass, PlacesTheFirstNoteAndFindsTheUpbeat) {
     EXPECT_EQ(positionTexts(m), c.positions);
     EXPECT_EQ(m.upbeatIndex, c.upbeatIndex);
   }
-  // Snapped to 24 points (step 4), all but the last; snapped positions carry on:
-  // 95 -> 2.0, then +95 -> 2.95 -> 3.0, then +101 -> 4.5.
+  // Snapped to 24 points (step 4), the last one included; snapped positions carry on:
+  // 95 -> 2.0, then +95 -> 2.95 -> 3.0, then +101 -> 4.5 -> 4.4.
   ConverterMelody m =
       melodyFromTicks({{0, 95, 60}, {95, 95, 62}, {190, 95, 64}, {291, 95, 65}}, 96);
   ASSERT_TRUE(m.quantise(24));
-  EXPECT_EQ(positionTexts(m), (Texts{"1.1.0", "1.2.0", "1.3.0", "1.4.5"}));
+  EXPECT_EQ(positionTexts(m), (Texts{"1.1.0", "1.2.0", "1.3.0", "1.4.4"}));
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+#include "tuneport/driver.h"
+
+#include <ostream>
+#include <string_view>
+
+namespace suite::tuneport {
+namespace {
+
+void say(std::ostream& stream, std::string_view text) {
+  stream << text << '\n';
+  stream.flush();
+}
+
+bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Checks that everything written to the output stream got through; reports
+// a failure once per run.
+class OutputCheck {
+ public:
+  explicit OutputCheck(const model::ConsoleStreams& console) : console_(console) {}
+  bool ok() {
+    console_.out.flush();
+    if (console_.out.good()) return true;
+    if (!reported_) say(console_.err, "Standard output: I/O error during write");
+    reported_ = true;
+    return false;
+  }
+
+ private:
+  const model::ConsoleStreams& console_;
+  bool reported_ = false;
+};
+
+}  // namespace
+
+bool nextWord(std::istream& in, std::string& word, std::size_t maxLength) {
+  word.clear();
+  std::streambuf* buf = in.rdbuf();
+  if (buf == nullptr || !in.good()) return false;
+  using Traits = std::char_traits<char>;
+  Traits::int_type c = buf->sgetc();
+  while (!Traits::eq_int_type(c, Traits::eof()) && isSpace(c)) c = buf->snextc();
+  while (!Traits::eq_int_type(c, Traits::eof()) && !isSpace(c)) {
+    if (word.size() <= maxLength) word.push_back(Traits::to_char_type(c));
+    c = buf->snextc();
+  }
+  if (Traits::eq_int_type(c, Traits::eof())) in.setstate(std::ios::eofbit);
+  return !word.empty();
+}
+
+int convertFile(const Options& options, Converter& converter) {
+  const model::ConsoleStreams& console = converter.console();
+  const FormatId input = formatOfFile(options.inputName);
+  const std::string output = options.outputGiven
+                                 ? options.outputName
+                                 : outputFileName(options.inputName, options.outputFormat);
+  if (input == kNoFormat || input == kGnuplotFormat) {
+    say(console.err, "Unrecognized input format!");
+    return kConversionFailed;
+  }
+  if (!converter.createFileReader(options.inputName, input)) {
+    say(console.err, converter.errorText());
+    return kConversionFailed;
+  }
+  if (!isFormat(options.outputFormat)) {
+    say(console.err, "Unrecognized output format!");
+    return kConversionFailed;
+  }
+  if (!converter.createFileWriter(output, options.outputFormat)) {
+    say(console.err, converter.errorText());
+    return kConversionFailed;
+  }
+  say(console.out, "Successfully written " + output);
+  return OutputCheck(console).ok() ? 0 : kConversionFailed;
+}
+
+int convertBatch(const Options& options, Converter& converter) {
+  const model::ConsoleStreams& console = converter.console();
+  model::ConversionSettings& settings = converter.settings();
+  settings.msPerBeat = 500.0;
+  settings.cut = 0.0;
+  settings.phrase = 0;
+  if (options.outputFormat == kNoFormat) {
+    say(console.err, "Unrecognized output format.");
+    return kConversionFailed;
+  }
+  OutputCheck outputCheck(console);
+  std::string name;
+  while (nextWord(console.in, name, kMaxBatchName)) {
+    if (name.size() > kMaxBatchName) {
+      say(console.err, name.substr(0, 60) + "...: File name too long");
+      continue;
+    }
+    const std::string output = outputFileName(name, options.outputFormat);
+    say(console.err, "Processing " + name + "...");
+    const FormatId input = formatOfFile(name);
+    if (input == kNoFormat || input == kGnuplotFormat) {
+      say(console.err, "Unrecognized input format!");
+      continue;
+    }
+    if (!converter.createFileReader(name, input)) {
+      say(console.err, converter.errorText());
+      continue;
+    }
+    if (!isFormat(options.outputFormat)) {
+      say(console.err, "Unrecognized output format!");
+      return kConversionFailed;
+    }
+    if (converter.createFileWriter(output, options.outputFormat))
+      say(console.err, output + " written");
+    else
+      say(console.err, converter.errorText());
+    outputCheck.ok();
+  }
+  return kBatchDone;
+}
+
+}  // namespace suite::tuneport
