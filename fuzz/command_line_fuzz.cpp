@@ -1,9 +1,9 @@
 // Fuzz target: the command lines of tunecmp and tunestat, parsed and checked
 // into the settings of a run. The bytes are the words, one per line; the
-// first byte picks the program. Each input runs in a fresh folder of its own
-// holding a file list "l", a types file "t" and a features file "f"; a "/" in
-// a word becomes "_", so no other file is read.
-#include <unistd.h>
+// first byte picks the program. The words "l", "t" and "f" name a file list,
+// a types file and a features file in a folder of the target's own; a "/" in
+// any other word becomes "_", so no file outside the working folder is read.
+#include <stdlib.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -39,34 +39,24 @@ struct ScratchFolder {
   std::filesystem::path path;
 };
 
-// Works in \a folder while it lives; the fuzzer's own files stay where they were.
-class InFolder {
- public:
-  explicit InFolder(const std::filesystem::path& folder)
-      : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder);
-  }
-  ~InFolder() { std::filesystem::current_path(previous_); }
-  InFolder(const InFolder&) = delete;
-  InFolder& operator=(const InFolder&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
-
-std::vector<std::string> words(const std::uint8_t* data, std::size_t size, const char* program) {
+// The words of the input; "l", "t" and "f" name the files of \a folder.
+std::vector<std::string> words(const std::uint8_t* data, std::size_t size, const char* program,
+                               const std::filesystem::path& folder) {
   std::vector<std::string> args{program};
   std::string word;
+  const auto push = [&] {
+    args.push_back(word == "l" || word == "t" || word == "f" ? (folder / word).string() : word);
+    word.clear();
+  };
   for (std::size_t i = 1; i < size; ++i) {
     const char c = static_cast<char>(data[i]);
     if (c == '\n') {
-      args.push_back(word);
-      word.clear();
+      push();
     } else {
       word.push_back(c == '/' ? '_' : c);
     }
   }
-  if (size > 1) args.push_back(word);
+  if (size > 1) push();
   return args;
 }
 
@@ -101,7 +91,11 @@ void checkTunestat(const std::vector<std::string>& args) {
     return;
   }
   if (settings.tonalityFile) return;
-  check(!settings.features.empty());
+  // A features file without one known name selects nothing, and is no error.
+  for (const auto* feature : settings.features) {
+    check(suite::analysis::findFeature(feature->name) >= 0);
+  }
+  check(!settings.files.empty());
   check(settings.output.quantLevel >= 1);
 }
 
@@ -110,11 +104,10 @@ void checkTunestat(const std::vector<std::string>& args) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const ScratchFolder folder;
   if (folder.path.empty() || size == 0) return 0;
-  const InFolder inFolder(folder.path);
   if ((data[0] & 1) == 0) {
-    checkTunecmp(words(data, size, "tunecmp"));
+    checkTunecmp(words(data, size, "tunecmp", folder.path));
   } else {
-    checkTunestat(words(data, size, "tunestat"));
+    checkTunestat(words(data, size, "tunestat", folder.path));
   }
   return 0;
 }

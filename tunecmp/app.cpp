@@ -58,6 +58,40 @@ bool matrixFolderExists(const std::string& firstFile, std::ostream& err) {
   return false;
 }
 
+// The outputs opened before the first comparison, so that a wrong name
+// costs no comparing: the result list (with its header) or the query report.
+struct EarlyOutputs {
+  std::optional<text::OutputFile> list;
+  std::optional<text::OutputFile> report;
+};
+
+// Opens the run's list or query report, or checks the folder of its matrix
+// files (base \a matrixBase). False after reporting a failure.
+bool openOutputs(const CompareSettings& settings, const similarity::SelectedMeasures& selected,
+                 const std::string& matrixBase, std::ostream& out, std::ostream& err,
+                 EarlyOutputs& outputs) {
+  if (settings.listOutput()) {
+    outputs.list = text::OutputFile::open(
+        settings.resultFile,
+        settings.append ? text::OutputFile::Mode::Append : text::OutputFile::Mode::Create);
+    if (!settings.append) {
+      const std::string_view header =
+          settings.trailingSeparator
+              ? std::string_view(selected.header)
+              : withoutTrailingSeparator(selected.header, settings.fieldSeparator);
+      if (outputs.list->writeLine(header)) outputs.list->flush();
+    }
+    return !outputs.list->report(err);
+  }
+  if (settings.queryMode) {
+    outputs.report = settings.resultFile.empty() ? text::OutputFile::toStream(out)
+                                                 : text::OutputFile::open(settings.resultFile);
+    return !outputs.report->report(err);
+  }
+  return !settings.matrixOutput ||
+         matrixFolderExists(matrixFileName(matrixBase, selected.measures.front().name), err);
+}
+
 int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const text::RunEnvironment& environment) {
   const double start = environment.processorMilliseconds();
@@ -123,34 +157,13 @@ int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ost
         << "Number of comparings: " << count << "\n\n";
   }
 
-  // The outputs are opened (or their folder checked) before the first
-  // comparison, so that a wrong name costs no comparing.
-  std::optional<text::OutputFile> list;
-  std::optional<text::OutputFile> report;
   const std::string matrixBase = settings.outputDirectory.empty()
                                      ? settings.resultFile
                                      : settings.outputDirectory + "/" + settings.resultFile;
-  if (settings.listOutput()) {
-    list = text::OutputFile::open(settings.resultFile, settings.append
-                                                           ? text::OutputFile::Mode::Append
-                                                           : text::OutputFile::Mode::Create);
-    if (!settings.append) {
-      const std::string_view header =
-          settings.trailingSeparator
-              ? std::string_view(selected.header)
-              : withoutTrailingSeparator(selected.header, settings.fieldSeparator);
-      if (list->writeLine(header)) list->flush();
-    }
-  } else if (settings.queryMode) {
-    report = settings.resultFile.empty() ? text::OutputFile::toStream(out)
-                                         : text::OutputFile::open(settings.resultFile);
-  } else if (settings.matrixOutput &&
-             !matrixFolderExists(matrixFileName(matrixBase, measures.front().name), err)) {
-    return text::kRunFailed;
-  }
-  for (std::optional<text::OutputFile>* output : {&list, &report}) {
-    if (*output && (*output)->report(err)) return text::kRunFailed;
-  }
+  EarlyOutputs outputs;
+  if (!openOutputs(settings, selected, matrixBase, out, err, outputs)) return text::kRunFailed;
+  std::optional<text::OutputFile>& list = outputs.list;
+  std::optional<text::OutputFile>& report = outputs.report;
 
   similarity::EngineContext engine(err, gauss.get());
   const PairRun pairRun{settings, measures, engine, environment, out, err, list ? &*list : nullptr};

@@ -42,6 +42,9 @@ expect_run(1 "\nCould not open nodir/out.csv\nnodir/out.csv: No such file or dir
 expect_run(1 "\nCould not open nodir/r_rawEd.csv\nnodir/r_rawEd.csv: No such file or directory\n$"
            COMMAND "${TUNECMP}" -s -M -D nodir -f abc.lst r)
 
+expect_run(1 "\nFile I/O error\n/dev/full: No space left on device\n$"
+           COMMAND "${TUNECMP}" -s -q abc.lst a.csv /dev/full)
+
 set(stdout_full "standard output: No space left on device\n$")
 expect_run(1 "\nFile I/O error\n${stdout_full}" STDOUT /dev/full
            COMMAND "${TUNECMP}" -s -q abc.lst a.csv)

@@ -98,6 +98,20 @@ TEST_F(TunecmpOutputs, TablesBeyondTheLimitAreRefusedBeforeReading) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "q.txt"));
 }
 
+// Appending writes no header, so the first line is the first write to fail.
+TEST_F(TunecmpOutputs, ComparingStopsOnceTheListCannotBeWritten) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const test::ProgramResult r = run({"-a", "-f", "abc.lst", "/dev/full"});
+  EXPECT_EQ(r.status, 1);
+  std::size_t compared = 0;
+  for (std::size_t at = r.err.find("Similarities "); at != std::string::npos;
+       at = r.err.find("Similarities ", at + 1)) {
+    ++compared;
+  }
+  EXPECT_EQ(compared, 1u);
+  EXPECT_TRUE(r.err.ends_with("Error writing /dev/full\n/dev/full: No space left on device\n"));
+}
+
 TEST_F(TunecmpOutputs, FailingStandardOutputEndsTheRunWithStatusOne) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"tunecmp", "-s", "-q", "abc.lst", "a.csv"},
