@@ -32,7 +32,7 @@ bool parseFeatureList(std::string_view text, FeatureSelection& selection) {
 bool readFeatureFile(std::istream& in, const std::string& fileName, FeatureSelection& selection,
                      std::ostream& err) {
   selection.clear();
-  text::LineReader lines(in);
+  text::BoundedLineReader lines(in, {kMaxFeatureFileLines});
   std::string line;
   while (lines.next(line)) {
     // A line break may be "\n" or, in a file written on Windows, "\r\n".
@@ -46,6 +46,11 @@ bool readFeatureFile(std::istream& in, const std::string& fileName, FeatureSelec
     const FeatureDef& feature = featureTable[static_cast<std::size_t>(row)];
     selection.push_back(&feature);
     err << "Added feature \"" << feature.name << "\".\n";
+  }
+  if (!lines.refusal().empty()) {
+    err << fileName << ": " << lines.refusal() << "; a features file holds at most "
+        << kMaxFeatureFileLines << " lines\n";
+    return false;
   }
   if (lines.failed()) {
     err << "Error reading " << fileName << '\n';

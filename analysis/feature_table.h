@@ -271,11 +271,16 @@ int findFeature(std::string_view name);
 /// unknown names are skipped silently. True when something was selected.
 bool parseFeatureList(std::string_view text, FeatureSelection& selection);
 
+/// Most lines a features file may have (pieces of 1023 characters count as lines).
+inline constexpr std::size_t kMaxFeatureFileLines = 100000;
+
 /// Replaces \a selection by the features named in a features file, one name
 /// per line (lines starting with ";" and empty lines skipped, trailing white
 /// space removed). Reports every name on \a err ("Added feature ..." or
 /// "Skipping unrecognized feature ..."). False after "Could not open <file>"
-/// or "Error reading <file>".
+/// or "Error reading <file>", and for a file with a NUL byte or more than
+/// kMaxFeatureFileLines lines ("<file>: <why>; a features file holds at
+/// most ...").
 bool readFeatureFile(const std::string& fileName, FeatureSelection& selection,
                      std::ostream& err);
 

@@ -313,13 +313,21 @@ bool readMelodyFiles(MelodyReader& reader, const std::vector<std::string>& fileN
 bool readFileList(std::istream& in, const std::string& fileName, std::vector<std::string>& names,
                   std::ostream& err) {
   names.clear();
-  LineReader lines(in);
+  // A name is never split: a longer line is refused, as is binary or endless input.
+  text::BoundedLineReader lines(in, {kMaxFileListLines, true});
   std::string line;
   while (lines.next(line)) {
     if (line.front() == ';' || line.front() == '\n') continue;
     const std::string_view name = trimTrailingSpace(line);
     // A line of blanks or a bare "\r\n" is as empty as a bare "\n".
     if (!name.empty()) names.emplace_back(name);
+  }
+  if (!lines.refusal().empty()) {
+    err << fileName << ": " << lines.refusal() << "; a file list holds at most "
+        << kMaxFileListLines << " lines of up to " << text::LineReader::kMaxLineLength
+        << " characters\n";
+    names.clear();
+    return false;
   }
   if (lines.failed()) {
     err << "Error reading " << fileName << '\n';

@@ -39,7 +39,9 @@ bool readMelodyFiles(MelodyReader& reader, const std::vector<std::string>& fileN
 
 /// Reads a file list: one name per line, lines starting with ";" and empty
 /// lines skipped, trailing white space removed. "Could not open <file>" on
-/// \a err and false when the file cannot be opened.
+/// \a err and false when the file cannot be opened. A list with a NUL byte,
+/// a line longer than 1023 characters or more than kMaxFileListLines lines
+/// is refused: "<file>: <why>; a file list holds at most ..." and false.
 bool readFileList(const std::string& fileName, std::vector<std::string>& names,
                   std::ostream& err);
 
@@ -53,5 +55,8 @@ bool readFileList(std::istream& in, const std::string& fileName, std::vector<std
 inline constexpr std::uint32_t kMaxNumerator = 4096;
 inline constexpr std::uint32_t kMaxTicksPerBeat = 1u << 24;
 inline constexpr std::int32_t kMaxBarNumber = 10000;
+
+/// Most lines a file list may have (comments and empty lines included).
+inline constexpr std::size_t kMaxFileListLines = 1000000;
 
 }  // namespace suite::core

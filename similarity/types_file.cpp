@@ -185,7 +185,7 @@ bool loadTypesFile(std::istream& in, const std::string& path, std::string_view s
                    int verbosity, SelectedMeasures& selected, std::ostream& err) {
   selected = SelectedMeasures{};
   selected.header = headerStart(separator);
-  text::LineReader lines(in);
+  text::BoundedLineReader lines(in, {kMaxTypesFileLines});
   std::string line;
   while (lines.next(line)) {
     if (line.front() == ';' || line.front() == '\n') continue;
@@ -197,6 +197,11 @@ bool loadTypesFile(std::istream& in, const std::string& path, std::string_view s
     if (parseTypeLine(text, verbosity, type, gaussRhythm, err)) {
       addMeasure(std::move(type), gaussRhythm, separator, verbosity, selected, err);
     }
+  }
+  if (!lines.refusal().empty()) {
+    err << path << ": " << lines.refusal() << "; a types file holds at most "
+        << kMaxTypesFileLines << " lines\n";
+    return false;
   }
   if (lines.failed()) {
     err << "Error reading " << path << '\n';

@@ -48,6 +48,9 @@ inline constexpr std::array<std::string_view, 6> kDefaultTypeLines = {
     "harmCorE",
 };
 
+/// Most lines a types file may have (pieces of 1023 characters count as lines).
+inline constexpr std::size_t kMaxTypesFileLines = 100000;
+
 /// Index into typeTable of the first row whose name equals \a name with ASCII
 /// letters compared case-insensitively (no trimming); -1 when none does.
 int findSimilarityType(std::string_view name);
@@ -75,6 +78,8 @@ bool parseTypeLine(std::string_view line, int verbosity, CombiType& type, bool& 
 /// when it cannot be opened, and false with "Error reading <path>" on a read
 /// error (then \a selected holds what was read before; the caller replaces
 /// it with the defaults). True at end of file, also when no line was valid.
+/// A file with a NUL byte or more than kMaxTypesFileLines lines is refused
+/// ("<path>: <why>; a types file holds at most ...") with false as well.
 bool loadTypesFile(const std::string& path, std::string_view separator, int verbosity,
                    SelectedMeasures& selected, std::ostream& err);
 

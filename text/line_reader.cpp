@@ -26,6 +26,27 @@ bool LineReader::next(std::string& line) {
   return true;
 }
 
+bool BoundedLineReader::next(std::string& line) {
+  if (!refusal_.empty() || !lines_.next(line)) return false;
+  ++count_;
+  const bool continuation = continued_;
+  continued_ = line.back() != '\n';
+  std::string_view rest = line;  // of a continued line: beyond the first piece
+  if (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
+  if (!rest.empty() && rest.back() == '\r') rest.remove_suffix(1);
+  if (line.find('\0') != std::string::npos) {
+    refusal_ = "not a text file (NUL byte in line " + std::to_string(count_) + ")";
+  } else if (bounds_.refuseLongLines && continuation && !rest.empty()) {
+    refusal_ = "line " + std::to_string(count_ - 1) + " is longer than " +
+               std::to_string(LineReader::kMaxLineLength) + " characters";
+  } else if (count_ > bounds_.maxLines) {
+    refusal_ = "more than " + std::to_string(bounds_.maxLines) + " lines";
+  }
+  if (refusal_.empty()) return true;
+  line.clear();
+  return false;
+}
+
 std::string_view chompLine(std::string_view line) {
   if (!line.empty() && line.back() == '\n') return line.substr(0, line.size() - 1);
   if (!line.empty() && line.back() == '\r') return line.substr(0, line.size() - 1);

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <istream>
 #include <string>
+#include <string_view>
 
 namespace suite::text {
 
@@ -28,6 +29,38 @@ class LineReader {
 
  private:
   std::istream& in_;
+};
+
+/// Bounds on a text input read in lines: an input beyond them is refused
+/// instead of read, so that binary or endless input ends at once and in
+/// bounded memory.
+struct TextBounds {
+  std::size_t maxLines;          ///< lines as LineReader gives them (pieces)
+  bool refuseLongLines = false;  ///< refuse a line longer than kMaxLineLength
+};
+
+/// A LineReader that refuses input with a NUL byte (binary data), with more
+/// than \a bounds.maxLines lines and, when asked, with a line longer than
+/// LineReader::kMaxLineLength characters (line feed and carriage return not
+/// counted). next() is false once the input is refused; refusal() says why.
+class BoundedLineReader {
+ public:
+  BoundedLineReader(std::istream& in, TextBounds bounds) : lines_(in), bounds_(bounds) {}
+
+  bool next(std::string& line);
+  /// A read error of the stream (not end of file).
+  bool failed() const { return lines_.failed(); }
+  /// Why the input was refused, for a message after its name ("not a text
+  /// file (NUL byte in line 3)", "more than 1000 lines", "line 2 is longer
+  /// than 1023 characters"); empty when it was not.
+  const std::string& refusal() const { return refusal_; }
+
+ private:
+  LineReader lines_;
+  TextBounds bounds_;
+  std::size_t count_ = 0;
+  bool continued_ = false;  ///< the last piece ended without its line feed
+  std::string refusal_;
 };
 
 /// \a line without one trailing line feed, or failing that one trailing

@@ -29,6 +29,10 @@ struct RunEnvironment {
 /// Exit status of a run that ends with a command-line error.
 inline constexpr int kUsageError = -1;
 
+/// Exit status of a run whose work could not be done or written (an output
+/// that could not be written, input refused as too large).
+inline constexpr int kRunFailed = 1;
+
 /// Writes \a message on its own line (when not empty), then \a usage.
 void printUsage(std::string_view message, std::string_view usage, std::ostream& err);
 

@@ -1,10 +1,14 @@
 #include "tunecmp/app.h"
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "core/melody_reader.h"
+#include "text/output_file.h"
+#include "text/program.h"
 #include "text/progress.h"
 #include "text/text_format.h"
 #include "similarity/engine.h"
@@ -28,10 +32,68 @@ std::vector<core::Melody> loadMelodies(core::MelodyReader& reader,
   return melodies;
 }
 
-}  // namespace
+// Refuses a run whose matrix or query output would need a pairs table
+// beyond kMaxPairTableValues; the message says how many values it needs.
+bool pairTableFits(const CompareSettings& settings, PairMode mode, std::size_t n1,
+                   std::size_t n2, std::size_t measures, std::ostream& err) {
+  const std::optional<std::size_t> needed = PairTable::valuesNeeded(mode, n1, n2, measures);
+  if (needed && *needed <= kMaxPairTableValues) return true;
+  const std::size_t pairs = comparisonCount(mode, n1, n2);
+  err << "Too many pairs for the " << (settings.queryMode ? "query report" : "matrix output")
+      << ": " << pairs << " pairs x " << measures << (measures == 1 ? " measure" : " measures")
+      << " are more than the " << kMaxPairTableValues
+      << " values (2 GiB) that can be held; a result list (without "
+      << (settings.queryMode ? "-q or -Q" : "-M") << ") has no such limit\n";
+  return false;
+}
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const text::RunEnvironment& environment) {
+// The folder the matrix files go into must exist before hours of comparing.
+bool matrixFolderExists(const std::string& firstFile, std::ostream& err) {
+  const std::filesystem::path folder = std::filesystem::path(firstFile).parent_path();
+  std::error_code ec;
+  if (folder.empty() || std::filesystem::is_directory(folder, ec)) return true;
+  err << "Could not open " << firstFile << '\n'
+      << firstFile << ": " << std::make_error_code(std::errc::no_such_file_or_directory).message()
+      << '\n';
+  return false;
+}
+
+// The outputs opened before the first comparison, so that a wrong name
+// costs no comparing: the result list (with its header) or the query report.
+struct EarlyOutputs {
+  std::optional<text::OutputFile> list;
+  std::optional<text::OutputFile> report;
+};
+
+// Opens the run's list or query report, or checks the folder of its matrix
+// files (base \a matrixBase). False after reporting a failure.
+bool openOutputs(const CompareSettings& settings, const similarity::SelectedMeasures& selected,
+                 const std::string& matrixBase, std::ostream& out, std::ostream& err,
+                 EarlyOutputs& outputs) {
+  if (settings.listOutput()) {
+    outputs.list = text::OutputFile::open(
+        settings.resultFile,
+        settings.append ? text::OutputFile::Mode::Append : text::OutputFile::Mode::Create);
+    if (!settings.append) {
+      const std::string_view header =
+          settings.trailingSeparator
+              ? std::string_view(selected.header)
+              : withoutTrailingSeparator(selected.header, settings.fieldSeparator);
+      if (outputs.list->writeLine(header)) outputs.list->flush();
+    }
+    return !outputs.list->report(err);
+  }
+  if (settings.queryMode) {
+    outputs.report = settings.resultFile.empty() ? text::OutputFile::toStream(out)
+                                                 : text::OutputFile::open(settings.resultFile);
+    return !outputs.report->report(err);
+  }
+  return !settings.matrixOutput ||
+         matrixFolderExists(matrixFileName(matrixBase, selected.measures.front().name), err);
+}
+
+int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const text::RunEnvironment& environment) {
   const double start = environment.processorMilliseconds();
   const auto elapsed = [&environment](double since) {
     return environment.processorMilliseconds() - since;
@@ -47,7 +109,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   if (selected.measures.empty()) {
     err << "No valid similarity measure found\n";
-    return -1;
+    return text::kUsageError;
   }
   const std::vector<similarity::CombiType>& measures = selected.measures;
 
@@ -58,6 +120,14 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const auto n = static_cast<std::size_t>(settings.randomCount);
     list1 = randomSubset(list1, n, random, out);
     list2 = settings.sameList ? list1 : randomSubset(list2, n, random, out);
+  }
+  const PairMode mode = pairModeOf(settings);
+  // Only the matrix and query outputs read the values after the loop; the
+  // query report only those of the first measure.
+  const bool keepTable = settings.queryMode || settings.matrixOutput;
+  const std::size_t keptMeasures = settings.queryMode ? 1 : measures.size();
+  if (keepTable && !pairTableFits(settings, mode, list1.size(), list2.size(), keptMeasures, err)) {
+    return text::kRunFailed;
   }
 
   std::unique_ptr<similarity::GaussTable> gauss;
@@ -76,10 +146,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   err << "Reading files completed in " << text::formatGeneral(elapsed(start)) << " ms\n";
 
   if (settings.verbosity > 0) err << kBanner << "\n\n";
-  const PairMode mode = pairModeOf(settings);
   const std::size_t count = comparisonCount(mode, list1.size(), list2.size());
+  bool outputsWritten = true;
   if (settings.phraseMode) {
-    writePhraseReport(melodies1, settings.sameList ? nullptr : &melodies2, err);
+    outputsWritten = writePhraseReport(melodies1, settings.sameList ? nullptr : &melodies2, err);
   }
   if (settings.verbosity > 0) {
     err << "Number of files 1: " << list1.size() << '\n'
@@ -87,18 +157,18 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         << "Number of comparings: " << count << "\n\n";
   }
 
-  if (settings.listOutput() && !settings.append) {
-    const std::string_view header =
-        settings.trailingSeparator
-            ? std::string_view(selected.header)
-            : withoutTrailingSeparator(selected.header, settings.fieldSeparator);
-    writeResultLine(settings.resultFile, header, WriteMode::Create, err);
-  }
+  const std::string matrixBase = settings.outputDirectory.empty()
+                                     ? settings.resultFile
+                                     : settings.outputDirectory + "/" + settings.resultFile;
+  EarlyOutputs outputs;
+  if (!openOutputs(settings, selected, matrixBase, out, err, outputs)) return text::kRunFailed;
+  std::optional<text::OutputFile>& list = outputs.list;
+  std::optional<text::OutputFile>& report = outputs.report;
 
   similarity::EngineContext engine(err, gauss.get());
-  const PairRun pairRun{settings, measures, engine, environment, out, err};
-  ResultTable table;
-  table.reserve(count);
+  const PairRun pairRun{settings, measures, engine, environment, out, err, list ? &*list : nullptr};
+  std::optional<PairTable> table;
+  if (keepTable) table.emplace(mode, list1.size(), list2.size(), keptMeasures);
   std::optional<text::ProgressReporter> progress;
   if (settings.progress) {
     progress.emplace(err, count, "pairs", environment.errorIsTerminal, environment.wallSeconds);
@@ -107,24 +177,41 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const bool pairLines = settings.verbosity > 0 || settings.threshold > 0;
   forEachPair(mode, list1.size(), list2.size(), [&](std::size_t i, std::size_t j) {
     if (progress && pairLines) progress->interrupt();
-    table.push_back({i, j, comparePair(pairRun, melodies1[i], melodies2[j], list1[i], list2[j])});
+    const std::vector<double> values =
+        comparePair(pairRun, melodies1[i], melodies2[j], list1[i], list2[j]);
+    if (table) table->store(i, j, values);
     if (progress) progress->advance();
+    // Once the list cannot be written, comparing more is of no use.
+    return !list || list->ok();
   });
   if (progress) progress->finish();
-
-  const ResultSource source{list1, list2, table, mode};
-  if (settings.queryMode) {
-    writeQueryReport(settings.resultFile, source, measures, out, err);
-  } else if (settings.matrixOutput) {
-    const std::string base = settings.outputDirectory.empty()
-                                  ? settings.resultFile
-                                  : settings.outputDirectory + "/" + settings.resultFile;
-    writeMatrixFiles(base, source, measures, settings.fieldSeparator, err);
+  if (list && !list->close()) {
+    list->report(err);
+    outputsWritten = false;
   }
-  if (settings.writeFileList) writeFileList(list1);
+
+  if (table) {
+    const ResultSource source{list1, list2, *table};
+    if (report) {
+      const bool written = writeQueryReport(*report, source, measures, err);
+      if (!report->close()) report->report(err, "File I/O error");
+      outputsWritten = outputsWritten && written && report->ok();
+    } else if (!writeMatrixFiles(matrixBase, source, measures, settings.fieldSeparator, err)) {
+      outputsWritten = false;
+    }
+  }
+  if (settings.writeFileList && !writeFileList(list1, err)) outputsWritten = false;
+  if (!outputsWritten) return text::kRunFailed;
   err << count << " comparings completed in " << text::formatGeneral(elapsed(start) * 0.001)
       << " s\n";
   return 0;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const text::RunEnvironment& environment) {
+  return text::finishStandardOutput(compareAll(args, out, err, environment), out, err);
 }
 
 }  // namespace suite::tunecmp

@@ -1,8 +1,7 @@
 #include "tunecmp/driver.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
+#include <sstream>
 
 #include "text/text_format.h"
 
@@ -42,15 +41,18 @@ std::size_t comparisonCount(PairMode mode, std::size_t n1, std::size_t n2) {
   return 0;
 }
 
-void forEachPair(PairMode mode, std::size_t n1, std::size_t n2,
-                 const std::function<void(std::size_t, std::size_t)>& compare) {
+bool forEachPair(PairMode mode, std::size_t n1, std::size_t n2,
+                 const std::function<bool(std::size_t, std::size_t)>& compare) {
   const bool sameList = mode != PairMode::TwoLists;
   for (std::size_t i = 0; i < n1; ++i) {
     const std::size_t first = sameList ? i + 1 : 0;
     if (first > n2) continue;
     const std::size_t last = std::min(mode == PairMode::NextOnly ? first + 1 : n2, n2);
-    for (std::size_t j = first; j < last; ++j) compare(i, j);
+    for (std::size_t j = first; j < last; ++j) {
+      if (!compare(i, j)) return false;
+    }
   }
+  return true;
 }
 
 PairValues computePair(const core::Melody& a, const core::Melody& b,
@@ -128,36 +130,54 @@ std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const
     err << "Similarity computation completed in " << text::formatGeneral(now() - computeStart)
         << " ms\n";
   }
-  if (settings.listOutput() && pair.hit) {
+  if (run.list != nullptr && pair.hit) {
     const std::string_view line = settings.trailingSeparator
                                       ? std::string_view(rowText)
                                       : withoutTrailingSeparator(rowText, settings.fieldSeparator);
-    writeResultLine(settings.resultFile, line, WriteMode::Append, err);
+    // Handed over line by line, so that the list grows as the pairs are done.
+    if (run.list->writeLine(line)) run.list->flush();
   }
   return std::move(pair.values);
 }
 
-void writePhraseReport(const std::vector<core::Melody>& melodies1,
+namespace {
+
+// Closes \a file; reports it on \a err when anything failed.
+bool closeReporting(text::OutputFile& file, std::ostream& err) {
+  if (file.close()) return true;
+  file.report(err);
+  return false;
+}
+
+}  // namespace
+
+bool writePhraseReport(const std::vector<core::Melody>& melodies1,
                        const std::vector<core::Melody>* melodies2, std::ostream& diag) {
-  std::ofstream report("phraseInfo.txt", std::ios::binary | std::ios::trunc);
-  if (!report) return;
-  const auto summarise = [&report, &diag](const std::vector<core::Melody>& melodies) {
+  text::OutputFile report = text::OutputFile::open("phraseInfo.txt");
+  std::ostringstream text;
+  const auto summarise = [&](const std::vector<core::Melody>& melodies) {
     for (const core::Melody& melody : melodies) {
+      if (report.failed()) return;
       if (melody.empty()) continue;
-      melody.printMelodySummary(report, diag);
+      text.str("");
+      melody.printMelodySummary(text, diag);
       for (const core::Melody& phrase : melody.splitPhrases(diag)) {
-        phrase.printMelodySummary(report, diag);
+        phrase.printMelodySummary(text, diag);
       }
+      report.write(text.view());
     }
   };
   summarise(melodies1);
   if (melodies2 != nullptr) summarise(*melodies2);
+  return closeReporting(report, diag);
 }
 
-void writeFileList(const std::vector<std::string>& list) {
-  std::ofstream file("filelist.dat", std::ios::binary | std::ios::trunc);
-  if (!file) return;
-  for (std::size_t i = 0; i < list.size(); ++i) file << i << ':' << list[i] << '\n';
+bool writeFileList(const std::vector<std::string>& list, std::ostream& err) {
+  text::OutputFile file = text::OutputFile::open("filelist.dat");
+  for (std::size_t i = 0; i < list.size() && file.ok(); ++i) {
+    file.writeLine(std::to_string(i) + ':' + list[i]);
+  }
+  return closeReporting(file, err);
 }
 
 }  // namespace suite::tunecmp

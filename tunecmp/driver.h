@@ -12,6 +12,7 @@
 #include "core/melody.h"
 #include "similarity/engine.h"
 #include "similarity/types_file.h"
+#include "text/output_file.h"
 #include "text/program.h"
 #include "tunecmp/cli.h"
 #include "tunecmp/output.h"
@@ -43,9 +44,10 @@ PairMode pairModeOf(const CompareSettings& settings);
 /// Number of comparisons of the mode for lists of \a n1 and \a n2 names.
 std::size_t comparisonCount(PairMode mode, std::size_t n1, std::size_t n2);
 
-/// Calls \a compare(i, j) for every pair of the mode, list 1 in the outer loop.
-void forEachPair(PairMode mode, std::size_t n1, std::size_t n2,
-                 const std::function<void(std::size_t, std::size_t)>& compare);
+/// Calls \a compare(i, j) for every pair of the mode, list 1 in the outer
+/// loop, until it returns false. False when it was stopped so.
+bool forEachPair(PairMode mode, std::size_t n1, std::size_t n2,
+                 const std::function<bool(std::size_t, std::size_t)>& compare);
 
 /// Result of computePair: one value per measure, and whether any value
 /// reached the threshold (always true without a threshold above 0).
@@ -70,22 +72,26 @@ struct PairRun {
   const text::RunEnvironment& environment;
   std::ostream& out;  ///< melody summaries at verbosity 2
   std::ostream& err;  ///< progress
+  text::OutputFile* list = nullptr;  ///< the result list, when the run writes one
 };
 
 /// One comparison of the run: the progress lines, the transposition search,
 /// computePair, and the line of the result list (when the run writes one and
-/// the pair reaches the threshold). \a name1 and \a name2 are the names of
-/// the melodies as listed. Returns the values, one per measure.
+/// the pair reaches the threshold; each line is handed to the system at
+/// once, and a failure stays in run.list). \a name1 and \a name2 are the
+/// names of the melodies as listed. Returns the values, one per measure.
 std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const core::Melody& b,
                                 const std::string& name1, const std::string& name2);
 
 /// Writes the summary of every non-empty melody and of each of its phrases
 /// to "phraseInfo.txt" (replacing it): array 1, then array 2 unless it is
-/// the same array. An invalid timeline is reported on \a diag.
-void writePhraseReport(const std::vector<core::Melody>& melodies1,
+/// the same array. An invalid timeline is reported on \a diag. False, with
+/// the failure reported on \a diag, when the file cannot be written whole.
+bool writePhraseReport(const std::vector<core::Melody>& melodies1,
                        const std::vector<core::Melody>* melodies2, std::ostream& diag);
 
 /// Writes "filelist.dat" (replacing it): "<index>:<name>" per name of \a list.
-void writeFileList(const std::vector<std::string>& list);
+/// False, with the failure reported on \a err, when it cannot be written whole.
+bool writeFileList(const std::vector<std::string>& list, std::ostream& err);
 
 }  // namespace suite::tunecmp

@@ -1,35 +1,20 @@
-// tunecmp's result outputs: the separated list (one line per pair), one
-// matrix file per measure, and the ranked query report.
+// tunecmp's result outputs: the separated list (one line per pair, written
+// as the pairs are compared), one matrix file per measure and the ranked
+// query report (both from the table of pairs kept for them).
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "similarity/types_file.h"
+#include "text/output_file.h"
 
 namespace suite::tunecmp {
-
-/// The values of one compared pair: melody i of list 1 against melody j of
-/// list 2, one value per selected measure.
-struct ResultRow {
-  std::size_t i = 0;
-  std::size_t j = 0;
-  std::vector<double> values;
-};
-
-/// All compared pairs in the order of comparison.
-using ResultTable = std::vector<ResultRow>;
-
-enum class WriteMode { Create, Append };
-
-/// Opens \a fileName (replacing it, or appending), writes \a text and a line
-/// feed, closes it. On failure writes "Could not open <file>" and
-/// "<file>: <system error>" to \a err and returns false.
-bool writeResultLine(const std::string& fileName, std::string_view text, WriteMode mode,
-                     std::ostream& err);
 
 /// One value of a list line: "%1.4f" followed by the separator, with every
 /// "." of that piece turned into "," under the decimal comma.
@@ -49,40 +34,81 @@ enum class PairMode {
   NextOnly,  ///< each name of one list with its successor: row i for (i, i + 1)
 };
 
-/// The values of a run as the outputs read them.
+/// Most values a PairTable may hold (2 GiB of doubles); a run that needs
+/// more is refused before comparing.
+inline constexpr std::size_t kMaxPairTableValues = std::size_t{1} << 28;
+
+/// The values of the compared pairs that the matrix and query outputs read,
+/// in one block: per row of the mode (in the order of comparison) the values
+/// of the first \a measures measures. A pair not compared reads -1.
+class PairTable {
+ public:
+  PairTable(PairMode mode, std::size_t n1, std::size_t n2, std::size_t measures);
+
+  /// Values a table for these lists needs; nullopt when the count overflows.
+  static std::optional<std::size_t> valuesNeeded(PairMode mode, std::size_t n1, std::size_t n2,
+                                                 std::size_t measures);
+
+  /// Keeps the values of the pair (name i of list 1, name j of list 2);
+  /// values beyond the table's measures are left out.
+  void store(std::size_t i, std::size_t j, std::span<const double> values);
+
+  /// Measure k of the pair (name f of list 1, name i of list 2), mirrored in
+  /// the same-list modes; nullopt for a pair that is no row of the mode
+  /// (the diagonal, or no neighbours with -f1). -1 when not compared.
+  std::optional<double> value(std::size_t f, std::size_t i, std::size_t k) const;
+
+  PairMode mode() const { return mode_; }
+  /// Pairs stored so far.
+  std::size_t stored() const { return stored_; }
+
+ private:
+  std::optional<std::size_t> row(std::size_t f, std::size_t i) const;
+
+  PairMode mode_;
+  std::size_t n1_;
+  std::size_t n2_;
+  std::size_t measures_;
+  std::size_t stored_ = 0;
+  std::vector<double> values_;
+};
+
+/// The names and kept values of a run, as the matrix and query outputs read
+/// them.
 struct ResultSource {
   const std::vector<std::string>& list1;
   const std::vector<std::string>& list2;
-  const ResultTable& table;
-  PairMode mode;
-
-  /// The row holding the pair (name f of list 1, name i of list 2), or
-  /// nullptr when that pair was not compared. Same-list modes mirror the
-  /// pair; the diagonal has no row.
-  const ResultRow* find(std::size_t f, std::size_t i) const;
+  const PairTable& table;
 };
+
+/// The matrix file of measure \a measureName: base + "_" + name + ".csv", or
+/// "similarity_" + name + ".csv" without a base. A "/" or "\" in the
+/// measure's name (taken from the types file) becomes "_", so that the file
+/// stays in the folder of the base.
+std::string matrixFileName(const std::string& base, std::string_view measureName);
 
 /// Writes the matrix of measure \a k: a first line of separator + stem of
 /// every name of list 2, then per name of list 1 its stem and one "%.3f"
 /// value per name of list 2. In the same-list modes the diagonal reads 1.000;
 /// pairs that were not compared (neighbours only with -f1) read -1.000.
-/// A separator of backslash + "t" is written as a tab. False (with a
-/// message on \a err) when the file cannot be opened or written.
+/// A separator of backslash + "t" is written as a tab. False, with the
+/// failure reported on \a err, when the file cannot be opened, written or
+/// closed.
 bool writeMatrixFile(const std::string& fileName, const ResultSource& source, std::size_t k,
                      std::string_view separator, std::ostream& err);
 
-/// Writes one matrix file per measure: base + "_" + measure + ".csv", or
-/// "similarity_" + measure + ".csv" without a base; stops at the first
-/// failure ("Failed.").
-void writeMatrixFiles(const std::string& base, const ResultSource& source,
+/// Writes one matrix file per measure (matrixFileName), each announced as
+/// "Writing <file>"; stops at the first failure ("Failed.") and returns false.
+bool writeMatrixFiles(const std::string& base, const ResultSource& source,
                       const std::vector<similarity::CombiType>& measures,
                       std::string_view separator, std::ostream& err);
 
 /// The ranked query report of the first measure: one block per name of
-/// list 2 ranking every name of list 1, largest value first (stable). Goes
-/// to \a resultFile, or to \a out when it is empty.
-void writeQueryReport(const std::string& resultFile, const ResultSource& source,
-                      const std::vector<similarity::CombiType>& measures, std::ostream& out,
-                      std::ostream& err);
+/// list 2 ranking every name of list 1, largest value first (stable), to
+/// \a dest (the result file or standard output; not closed here). False,
+/// with "Invalid data matrix (too small)" or the write failure on \a err,
+/// when it could not be written whole.
+bool writeQueryReport(text::OutputFile& dest, const ResultSource& source,
+                      const std::vector<similarity::CombiType>& measures, std::ostream& err);
 
 }  // namespace suite::tunecmp

@@ -2,22 +2,32 @@
 
 #include <new>
 #include <optional>
+#include <sstream>
 
 #include "analysis/tonality.h"
+#include "text/output_file.h"
+#include "text/program.h"
 #include "text/text_format.h"
 #include "tunestat/cli.h"
 #include "tunestat/driver.h"
 
 namespace suite::tunestat {
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const text::RunEnvironment& environment) {
+namespace {
+
+int computeAll(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const text::RunEnvironment& environment) {
   try {
     StatSettings settings;
     if (const std::optional<int> status = readSettings(args, settings, out, err)) return *status;
 
     if (settings.tonalityFile) {
-      return analysis::printTonalityReport(*settings.tonalityFile, out, err);
+      // Handed over whole, so that a failing standard output tells why.
+      std::ostringstream report;
+      const int status = analysis::printTonalityReport(*settings.tonalityFile, report, err);
+      text::OutputFile dest = text::OutputFile::toStream(out);
+      if (!dest.write(report.view()) || !dest.flush()) dest.report(err);
+      return dest.ok() ? status : text::kRunFailed;
     }
 
     err << "tunestat v" << kVersion << kCredits << "\n\n";
@@ -30,21 +40,31 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                        environment.wallSeconds);
     }
     text::ProgressReporter* reporter = progress ? &*progress : nullptr;
-    const bool ok = settings.mode == Mode::Feature
-                        ? runFeatureMode(settings.features, settings.files, settings.output, out,
-                                         err, reporter)
-                        : runTransformMode(settings.features, settings.files, settings.output,
-                                           out, err, reporter);
+    const ModeResult result =
+        settings.mode == Mode::Feature
+            ? runFeatureMode(settings.features, settings.files, settings.output, out, err,
+                             reporter)
+            : runTransformMode(settings.features, settings.files, settings.output, out, err,
+                               reporter);
     if (progress) progress->finish();
+    // A run whose output failed did not complete its task.
+    if (result == ModeResult::OutputFailed) return text::kRunFailed;
     // Whole milliseconds, as the processor clock counts them.
     const auto elapsed = static_cast<long long>(clock() - start);
     err << "Task completed in " << text::formatGeneral(static_cast<double>(elapsed) * 0.001)
         << " s\n";
-    return ok ? 0 : 1;
+    return result == ModeResult::Done ? 0 : text::kRunFailed;
   } catch (const std::bad_alloc&) {
     err << "Out of memory!\n";
-    return 1;
+    return text::kRunFailed;
   }
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const text::RunEnvironment& environment) {
+  return text::finishStandardOutput(computeAll(args, out, err, environment), out, err);
 }
 
 }  // namespace suite::tunestat

@@ -21,9 +21,10 @@ inline constexpr std::string_view kCredits =
 /// timing line to \a err. The processor clock of \a environment times the
 /// processing mode; its wall clock and terminal flag serve --progress.
 /// Returns the exit status: 0 after a completed
-/// run, -h, -p or -e; -1 after a command-line error or an unreadable file
-/// list; 1 when the processing mode failed (no melody read, an output file
-/// not created or not written) or the tonality report found no melody.
+/// run, -h, -p or -e; -1 after a command-line error or an unreadable or
+/// refused file list; 1 when the processing mode failed (no melody read, an
+/// output file or \a out not created or not written: reported once, and then
+/// without the "Task completed" line) or the tonality report found no melody.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const text::RunEnvironment& environment = text::RunEnvironment::system());
 

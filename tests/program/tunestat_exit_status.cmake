@@ -34,7 +34,7 @@ expect_run(0 "^file;pitch-avg;length\n[^\n]*gort_road_excerpt\\.csv;69\\.2917;24
            "${banner}Task completed in [0-9.e+-]+ s\n$" -d . -f pitch-avg,length "${melody}")
 expect_run(1 "^$" "${banner}Error reading missing\\.csv\n1 of 1 melodies could not be read\nTask completed in [0-9.e+-]+ s\n$"
            -f length missing.csv)
-expect_run(1 "^$" "${banner}Task completed in [0-9.e+-]+ s\n$"
+expect_run(1 "^$" "${banner}Could not open [^\n]*/no-such-directory/out\\.csv\n[^\n]*/no-such-directory/out\\.csv: No such file or directory\n$"
            -o "${DATA}/no-such-directory/out.csv" -f length "${melody}")
 expect_run(0 "^\nMelody [^\n]*gort_road_excerpt\\.csv\n(.*\n)*Total tonality vectors \\(Minor\\)\n" "^$"
            -t "${melody}")

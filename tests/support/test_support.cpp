@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -90,6 +91,29 @@ fs::path ScratchDir::write(std::string_view name, std::string_view text) const {
   fs::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary) << text;
   return p;
+}
+
+FullDeviceBuffer::int_type FullDeviceBuffer::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  const char ch = traits_type::to_char_type(c);
+  return xsputn(&ch, 1) == 1 ? c : traits_type::eof();
+}
+
+std::streamsize FullDeviceBuffer::xsputn(const char* s, std::streamsize n) {
+  const auto wanted = static_cast<std::size_t>(n);
+  const std::size_t room = capacity_ - taken_.size();
+  taken_.append(s, std::min(wanted, room));
+  if (wanted > room) {
+    refused_ = true;
+    errno = ENOSPC;
+  }
+  return static_cast<std::streamsize>(std::min(wanted, room));
+}
+
+int FullDeviceBuffer::sync() {
+  if (!refused_) return 0;
+  errno = ENOSPC;  // what could not be written is still waiting
+  return -1;
 }
 
 ProgramResult ProgramTest::run(const std::vector<std::string>& words) const {

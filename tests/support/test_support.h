@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <streambuf>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,24 @@ class ScratchDir {
   std::filesystem::path path_;
   std::filesystem::path previous_;
   bool entered_ = false;
+};
+
+/// A stream buffer that takes \a capacity bytes and then fails every write,
+/// and every flush after that, with errno set to ENOSPC, as a full device does.
+class FullDeviceBuffer : public std::streambuf {
+ public:
+  explicit FullDeviceBuffer(std::size_t capacity = 0) : capacity_(capacity) {}
+  const std::string& taken() const { return taken_; }
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* s, std::streamsize n) override;
+  int sync() override;
+
+ private:
+  std::size_t capacity_;
+  std::string taken_;
+  bool refused_ = false;
 };
 
 /// What a program run returned and wrote.

@@ -105,14 +105,18 @@ TEST(RandomSelection, DrawsWithoutRepetition) {
 }
 
 // Not reachable from the command line, where the query modes compare every
-// pair: a table with fewer rows is refused as a whole.
+// pair: a table with fewer pairs is refused as a whole.
 TEST(QueryReport, RefusesATableWithMissingRows) {
   const std::vector<std::string> names = {"a", "b"};
-  const ResultTable table = {{0, 0, {0.5}}, {0, 1, {0.5}}, {1, 0, {0.5}}};
+  PairTable table(PairMode::TwoLists, 2, 2, 1);
+  for (const auto& [i, j] : {std::pair{0, 0}, {0, 1}, {1, 0}}) {
+    table.store(static_cast<std::size_t>(i), static_cast<std::size_t>(j), std::vector{0.5});
+  }
   std::ostringstream out;
   std::ostringstream err;
+  text::OutputFile dest = text::OutputFile::toStream(out);
   similarity::CombiType measure;
-  writeQueryReport("", {names, names, table, PairMode::TwoLists}, {measure}, out, err);
+  EXPECT_FALSE(writeQueryReport(dest, {names, names, table}, {measure}, err));
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(), "Invalid data matrix (too small)\n");
 }

@@ -116,6 +116,29 @@ TEST(FeatureShape, AgreesWithTheComputedValues) {
   }
 }
 
+// Rows, reports and listings on a standard output that fails: reported once,
+// status 1, and no "Task completed" line.
+TEST(TunestatOutputs, FailingStandardOutputEndsTheRunWithStatusOne) {
+  const std::string melody = test::dataPath("melodies/TipperaryHills.csv").string();
+  const std::string banner = "tunestat v1.0.16" + std::string(kCredits) + "\n\nNumber of files: 1\n";
+  const std::string full = "standard output: No space left on device\n";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"tunestat", "-f", "length", melody}, banner + "Error writing standard output\n" + full},
+      {{"tunestat", "-m", "t", "-f", "pitch-raw", melody},
+       banner + "Error writing standard output\n" + full},
+      {{"tunestat", "-t", melody}, "Error writing standard output\n" + full},
+      {{"tunestat", "-p"}, "Error writing standard output\n" + full},
+  };
+  for (const auto& [args, message] : cases) {
+    SCOPED_TRACE(args.back());
+    test::FullDeviceBuffer device(8);
+    std::ostream out(&device);
+    std::ostringstream err;
+    EXPECT_EQ(runTunestat(args, out, err), 1);
+    EXPECT_EQ(err.str(), message);
+  }
+}
+
 TEST(TransformFileName, StemsOfTheLastPathComponent) {
   EXPECT_EQ(transformFileName("dir/song.csv", "t"), "dir/song_t.csv");
   EXPECT_EQ(transformFileName("a.b.csv", "t"), "a.b_t.csv");
