@@ -88,12 +88,22 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     writeResultLine(settings.resultFile, selected.header, WriteMode::Create, err);
   }
 
+  // Each melody is prepared once for all its pairs.
+  const similarity::PreparationPlan plan = similarity::PreparationPlan::forMeasures(
+      measures, settings.transpositionSearch, settings.phraseMode);
+  const std::vector<similarity::PreparedMelody> prepared1 =
+      similarity::prepareMelodies(melodies1, plan, err);
+  std::vector<similarity::PreparedMelody> ownPrepared2;
+  if (!settings.sameList) ownPrepared2 = similarity::prepareMelodies(melodies2, plan, err);
+  const std::vector<similarity::PreparedMelody>& prepared2 =
+      settings.sameList ? prepared1 : ownPrepared2;
+
   similarity::EngineContext engine(err, gauss.get());
   const PairRun pairRun{settings, measures, engine, environment, out, err};
   ResultTable table;
   table.reserve(count);
   forEachPair(mode, list1.size(), list2.size(), [&](std::size_t i, std::size_t j) {
-    table.push_back({i, j, comparePair(pairRun, melodies1[i], melodies2[j], list1[i], list2[j])});
+    table.push_back({i, j, comparePair(pairRun, prepared1[i], prepared2[j], list1[i], list2[j])});
   });
 
   const ResultSource source{list1, list2, table, mode};

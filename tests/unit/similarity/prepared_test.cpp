@@ -1,0 +1,216 @@
+// Prepared melodies against the per-pair computation: every catalogue type
+// under every shift from -12 to 12 on real and random melodies (damaged ones
+// included), the transposition search, combined types and phrase mode, and
+// which messages the preparation writes once instead of per pair.
+#include "similarity/prepared_melody.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <random>
+#include <sstream>
+
+#include "similarity/gauss_rhythm.h"
+#include "similarity/type_flags.h"
+#include "support/melodies.h"
+#include "support/random_melodies.h"
+
+namespace suite::similarity {
+namespace {
+
+const GaussTable* gaussTable() {
+  static const GaussTable table = [] {
+    GaussTable t;
+    std::ostringstream err;
+    buildGaussTable(t, err);
+    return t;
+  }();
+  return &table;
+}
+
+core::Melody transposed(const core::Melody& m, int shift) {
+  core::Melody copy = m;
+  for (std::int8_t& p : copy.pitches) p = static_cast<std::int8_t>(p + shift);
+  return copy;
+}
+
+// Equal to the last bit (NaN equal to NaN).
+bool same(double x, double y) { return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y) || (x != x && y != y); }
+
+// The Fourier types are quadratic in the windows: long melodies try a few shifts.
+bool expensive(std::size_t type) {
+  return hasFlag(typeTable[type].flags, Fourier) || hasFlag(typeTable[type].flags, Accents) ||
+         type == kGaussRhythmType;
+}
+
+// Every type and shift of every ordered pair; \a allShifts limits the
+// expensive types to a few shifts when false. Messages that depend on the
+// pair ("Empty Bar!") must come as from the per-pair computation.
+void expectSameAsPerPair(const std::vector<core::Melody>& melodies, bool allShifts) {
+  const PreparationPlan plan = [] {
+    PreparationPlan p = PreparationPlan::everything();
+    p.setPhraseMode(true);
+    return p;
+  }();
+  std::ostringstream preparation;
+  const std::vector<PreparedMelody> prepared = prepareMelodies(melodies, plan, preparation);
+  std::ostringstream errRef;
+  std::ostringstream errFast;
+  EngineContext reference(errRef, gaussTable());
+  EngineContext fast(errFast, gaussTable());
+  for (std::size_t i = 0; i < melodies.size(); ++i) {
+    for (std::size_t j = 0; j < melodies.size(); ++j) {
+      SCOPED_TRACE(testing::Message() << "pair " << i << ", " << j);
+      EXPECT_EQ(findBestTransposition(prepared[i], prepared[j], fast),
+                findBestTransposition(melodies[i], melodies[j], reference));
+      for (int shift = -12; shift <= 12; ++shift) {
+        const core::Melody b = transposed(melodies[j], shift);
+        PairComparison pair(prepared[i], prepared[j], shift, fast);
+        for (std::size_t type = 0; type < kTypeCount; ++type) {
+          if (!allShifts && expensive(type) && shift % 5 != 0) continue;
+          errRef.str("");
+          errFast.str("");
+          const SimilarityResult want = computeSimilarity(melodies[i], b, type, reference);
+          const SimilarityResult got = pair.type(type);
+          ASSERT_TRUE(same(got.value, want.value) && same(got.bestOffset, want.bestOffset))
+              << typeTable[type].name << " shift " << shift << ": " << got.value << " ("
+              << got.bestOffset << ") instead of " << want.value << " (" << want.bestOffset
+              << ")";
+          if (!hasFlag(typeTable[type].flags, Weighted)) {
+            ASSERT_EQ(errFast.str(), errRef.str()) << typeTable[type].name << " shift " << shift;
+          }
+        }
+      }
+    }
+  }
+}
+
+std::vector<core::Melody> randomMelodies(std::uint32_t seed, std::size_t count,
+                                         std::size_t minNotes, std::size_t maxNotes) {
+  std::mt19937 random(seed);
+  std::vector<core::Melody> melodies;
+  for (std::size_t k = 0; k < count; ++k) {
+    test::RandomMelodyShape shape;
+    shape.notes = std::uniform_int_distribution<std::size_t>(minNotes, maxNotes)(random);
+    shape.pitchSpread = k % 3 == 0 ? 3 : 24;  // few or many distinct pitches
+    shape.lowestPitch = k % 4 == 3 ? 110 : 50;  // near the top: shifts wrap around
+    shape.longestNote = k % 2 == 0 ? 2 : 6;
+    melodies.push_back(test::randomMelody(random, shape));
+  }
+  return melodies;
+}
+
+TEST(PreparedEngine, RandomMelodiesUnderEveryShift) {
+  expectSameAsPerPair(randomMelodies(19, 9, 0, 30), true);
+}
+
+TEST(PreparedEngine, DamagedMelodies) {
+  std::vector<core::Melody> melodies = randomMelodies(7, 5, 2, 12);
+  melodies[0].durations.pop_back();          // fewer durations than pitches
+  melodies[1].phraseFlags.clear();           // no phrase flags
+  melodies[2].timeline.positions.pop_back(); // fewer positions
+  melodies[3].timeline.cachedTatum = 0;      // tatum not cached
+  melodies.push_back(test::melodyOf({60}));  // one note
+  melodies.push_back(core::Melody{});        // no melody
+  expectSameAsPerPair(melodies, true);
+}
+
+TEST(PreparedEngine, RealMelodies) {
+  expectSameAsPerPair({test::loadMelody("similarity/galway_excerpt.csv"),
+                       test::loadMelody("features/gort_road_excerpt.csv"),
+                       test::loadMelody("melodies/empty_bar.csv")},
+                      true);
+  expectSameAsPerPair({test::loadMelody("melodies/DowntheGortRoadreel.csv"),
+                       test::loadMelody("melodies/TipperaryHills.csv")},
+                      false);
+}
+
+TEST(PreparedEngine, CombinedTypesAndPhraseMode) {
+  std::ostringstream err;
+  SelectedMeasures selected;
+  addDefaultTypes(";", 0, selected, err);
+  selected.measures.push_back(selected.measures.front());
+  selected.measures.back().terms.push_back({{typeIndex("rawEdw"), typeIndex("conEd")}, "x", -0.5});
+  const PreparationPlan plan = PreparationPlan::forMeasures(selected.measures, true, true);
+  const std::vector<core::Melody> melodies = {
+      test::loadMelody("melodies/DowntheGortRoadreel.csv"),
+      test::loadMelody("melodies/TipperaryHills.csv"), test::loadMelody("melodies/empty_bar.csv")};
+  const std::vector<PreparedMelody> prepared = prepareMelodies(melodies, plan, err);
+  EngineContext context(err, nullptr);
+  for (std::size_t i = 0; i < melodies.size(); ++i) {
+    for (std::size_t j = 0; j < melodies.size(); ++j) {
+      for (const int shift : {-7, 0, 2}) {
+        SCOPED_TRACE(testing::Message() << i << ", " << j << " shift " << shift);
+        const core::Melody b = transposed(melodies[j], shift);
+        for (const CombiType& measure : selected.measures) {
+          const SimilarityResult want = evaluateCombiType(melodies[i], b, measure, context);
+          const SimilarityResult got =
+              evaluateCombiType(prepared[i], prepared[j], shift, measure, context);
+          EXPECT_TRUE(same(got.value, want.value) && same(got.bestOffset, want.bestOffset));
+          EXPECT_TRUE(same(phraseSimilarity(prepared[i], prepared[j], shift, measure, context),
+                           phraseSimilarity(melodies[i], b, measure, context)));
+        }
+      }
+    }
+  }
+}
+
+// A type outside the plan is computed per pair, with the same value.
+TEST(PreparedEngine, TypesOutsideThePlan) {
+  std::ostringstream err;
+  PreparationPlan plan;
+  plan.addType(typeIndex("diffEd"));
+  const core::Melody a = test::loadMelody("melodies/TipperaryHills.csv");
+  const core::Melody b = test::loadMelody("melodies/DowntheGortRoadreel.csv");
+  const PreparedMelody pa(a, plan, err);
+  const PreparedMelody pb(b, plan, err);
+  EngineContext context(err, nullptr);
+  for (const char* name : {"rawEdw", "conSEd", "harmCorE", "diffEd"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(computeSimilarity(pa, pb, 3, typeIndex(name), context).value,
+              computeSimilarity(a, transposed(b, 3), typeIndex(name), context).value);
+  }
+  EXPECT_EQ(findBestTransposition(pa, pb, context), findBestTransposition(a, b, context));
+}
+
+// The per-pair computation expands a melody for every weighted type of every
+// pair (and twice per transposition search); the prepared one expands it
+// once, so the expansion's warning comes once per melody, at preparation.
+TEST(PreparedEngine, ExpansionWarningOncePerMelody) {
+  const core::Melody longNote = test::melodyOf({60, 62, 64, 65}, {1, 200, 1, 1});
+  const core::Melody other = test::melodyOf({60, 64, 62, 60});
+  std::ostringstream err;
+  SelectedMeasures selected;
+  addDefaultTypes(";", 0, selected, err);
+  ASSERT_TRUE(selected.measures.size() >= 2);
+  selected.measures[1].terms.front().factors = {typeIndex("rawEdw")};
+  const PreparationPlan plan = PreparationPlan::forMeasures(selected.measures, true, false);
+
+  std::ostringstream preparation;
+  const PreparedMelody pa(longNote, plan, preparation);
+  const PreparedMelody pb(other, plan, preparation);
+  EXPECT_EQ(preparation.str(), "WARNING: Suspicious duration found: 200\n");
+
+  std::ostringstream fastErr;
+  std::ostringstream referenceErr;
+  EngineContext fast(fastErr, nullptr);
+  EngineContext reference(referenceErr, nullptr);
+  for (int round = 0; round < 2; ++round) {
+    const int t = findBestTransposition(pa, pb, fast);
+    EXPECT_EQ(t, findBestTransposition(longNote, other, reference));
+    PairComparison pair(pa, pb, t, fast);
+    for (const CombiType& measure : selected.measures) {
+      EXPECT_EQ(pair.combi(measure).value,
+                evaluateCombiType(longNote, transposed(other, t), measure, reference).value);
+    }
+  }
+  EXPECT_EQ(fastErr.str(), "");
+  // Per pair and round: one in the search, one for rawEdw.
+  std::string expected;
+  for (int k = 0; k < 4; ++k) expected += "WARNING: Suspicious duration found: 200\n";
+  EXPECT_EQ(referenceErr.str(), expected);
+}
+
+}  // namespace
+}  // namespace suite::similarity
