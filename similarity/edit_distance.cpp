@@ -1,6 +1,7 @@
 #include "similarity/edit_distance.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -14,6 +15,12 @@ namespace {
 // runs down the rows, the text along the columns.
 constexpr std::size_t kBlockBits = 64;
 
+// Patterns with at most this many distinct values keep full masks for all.
+constexpr std::size_t kAllDenseSymbols = 256;
+
+// Zero words after the last row, for vector loads past the last block.
+constexpr std::size_t kRowPadding = 8;
+
 // A dictionary of integers narrower than this is a direct table.
 constexpr std::int64_t kDirectRange = 4096;
 
@@ -26,48 +33,301 @@ std::size_t slotOf(std::uint64_t key, int shift) {
 
 bool isIntegral(double v) { return std::isfinite(v) && v == std::floor(v); }
 
-// Advances one block by one column. hin is the step D[top-1][j] - D[top-1][j-1]
-// entering from above; returns the step at row `last` of the block.
-inline int advanceBlock(std::uint64_t& plus, std::uint64_t& minus, std::uint64_t match, int hin,
-                        std::uint64_t last) {
-  const std::uint64_t hinNegative = hin < 0 ? 1u : 0u;
+// One block step of one column. hinPos / hinNeg (0 or 1) say whether the
+// horizontal step D[top-1][j] - D[top-1][j-1] entering from above is +1 or
+// -1; the step leaving at row \a lastRow of the block is returned likewise.
+struct BlockStep {
+  std::uint64_t houtPos;
+  std::uint64_t houtNeg;
+};
+
+inline BlockStep advanceBlock(std::uint64_t& plus, std::uint64_t& minus, std::uint64_t match,
+                              std::uint64_t hinPos, std::uint64_t hinNeg, unsigned lastRow) {
   const std::uint64_t xv = match | minus;
-  match |= hinNegative;
+  match |= hinNeg;
   const std::uint64_t xh = (((match & plus) + plus) ^ plus) | match;
   std::uint64_t ph = minus | ~(xh | plus);
   std::uint64_t mh = plus & xh;
-  const int hout = (ph & last) ? 1 : (mh & last) ? -1 : 0;
-  ph = (ph << 1) | (hin > 0 ? 1 : 0);
-  mh = (mh << 1) | hinNegative;
+  const BlockStep out{(ph >> lastRow) & 1u, (mh >> lastRow) & 1u};
+  ph = (ph << 1) | hinPos;
+  mh = (mh << 1) | hinNeg;
   plus = mh | ~(xv | ph);
   minus = ph & xv;
-  return hout;
+  return out;
 }
 
-// One block of at most 64 rows: every symbol keeps its one mask.
-std::size_t singleBlock(const EditPattern& pattern, std::span<const std::int32_t> text) {
+// Myers' algorithm over \a Blocks blocks (0: any number, from the pattern).
+// D[m][n] = n + the sum of the vertical steps of the last column, so the
+// score is read from the bit vectors at the end.
+template <std::size_t Blocks>
+std::size_t myers(const EditPattern& pattern, std::span<const std::int32_t> text,
+                  EditDistanceWorkspace& workspace) {
   const std::size_t m = pattern.size();
-  const std::uint64_t last = std::uint64_t{1} << (m - 1);
-  std::uint64_t plus = ~std::uint64_t{0};  // D[i][0] = i
-  std::uint64_t minus = 0;
-  std::size_t score = m;
-  for (const std::int32_t symbol : text) {
-    const std::uint64_t match = symbol < 0 ? 0 : *pattern.denseMasks(symbol);
-    const std::uint64_t xv = match | minus;
-    const std::uint64_t xh = (((match & plus) + plus) ^ plus) | match;
-    std::uint64_t ph = minus | ~(xh | plus);
-    std::uint64_t mh = plus & xh;
-    if (ph & last) {
-      ++score;
-    } else if (mh & last) {
-      --score;
-    }
-    ph = (ph << 1) | 1;  // D[0][j] - D[0][j-1] = 1
-    mh <<= 1;
-    plus = mh | ~(xv | ph);
-    minus = ph & xv;
+  const std::size_t blocks = Blocks != 0 ? Blocks : pattern.blocks();
+  std::array<std::uint64_t, Blocks != 0 ? Blocks : 1> plusFixed;
+  std::array<std::uint64_t, Blocks != 0 ? Blocks : 1> minusFixed;
+  std::uint64_t* plus = plusFixed.data();
+  std::uint64_t* minus = minusFixed.data();
+  if constexpr (Blocks == 0) {
+    workspace.plusDeltas.resize(blocks);
+    workspace.minusDeltas.resize(blocks);
+    plus = workspace.plusDeltas.data();
+    minus = workspace.minusDeltas.data();
   }
-  return score;
+  std::fill(plus, plus + blocks, ~std::uint64_t{0});  // D[i][0] = i
+  std::fill(minus, minus + blocks, std::uint64_t{0});
+  std::vector<std::uint64_t>& rare = workspace.matches;
+  rare.assign(blocks, 0);
+  workspace.zeros.assign(blocks, 0);
+  const std::uint64_t* zeros = workspace.zeros.data();
+  const unsigned lastRow = static_cast<unsigned>((m - 1) % kBlockBits);
+
+  for (const std::int32_t symbol : text) {
+    const std::uint64_t* match = zeros;
+    bool isRare = false;
+    if (symbol >= 0) {
+      match = pattern.denseMasks(symbol);
+      if (match == nullptr) {
+        // A rare symbol: its few bits are set for this column only.
+        for (const std::uint32_t p : pattern.positions(symbol)) {
+          rare[p / kBlockBits] |= std::uint64_t{1} << (p % kBlockBits);
+        }
+        match = rare.data();
+        isRare = true;
+      }
+    }
+    std::uint64_t hinPos = 1;  // D[0][j] - D[0][j-1] = 1
+    std::uint64_t hinNeg = 0;
+    for (std::size_t b = 0; b + 1 < blocks; ++b) {
+      const BlockStep step = advanceBlock(plus[b], minus[b], match[b], hinPos, hinNeg, 63);
+      hinPos = step.houtPos;
+      hinNeg = step.houtNeg;
+    }
+    advanceBlock(plus[blocks - 1], minus[blocks - 1], match[blocks - 1], hinPos, hinNeg, lastRow);
+    if (isRare) {
+      for (const std::uint32_t p : pattern.positions(symbol)) rare[p / kBlockBits] = 0;
+    }
+  }
+
+  // Rows below m in the last block belong to no row of the pattern.
+  const std::uint64_t valid =
+      lastRow == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (lastRow + 1)) - 1;
+  std::int64_t column = 0;  // D[m][n] - D[0][n]
+  for (std::size_t b = 0; b < blocks; ++b) {
+    const std::uint64_t mask = b + 1 < blocks ? ~std::uint64_t{0} : valid;
+    column += std::popcount(plus[b] & mask) - std::popcount(minus[b] & mask);
+  }
+  return static_cast<std::size_t>(static_cast<std::int64_t>(text.size()) + column);
+}
+
+
+// --- Several blocks at once --------------------------------------------------
+//
+// Within one column the blocks depend on each other top to bottom (the
+// horizontal step leaving one block enters the next), but block b of column
+// j needs only block b of column j - 1 and block b - 1 of column j. So all
+// blocks run along a diagonal: at step s, block b works on column s - b, fed
+// by block b - 1 of the previous step. The blocks sit in the lanes of a few
+// vectors, which are independent within a step. Integer operations only: the
+// same result as block by block.
+
+using Lanes2 = std::uint64_t __attribute__((vector_size(16)));
+using Lanes4 = std::uint64_t __attribute__((vector_size(32)));
+
+template <class V>
+constexpr std::size_t laneCount = sizeof(V) / sizeof(std::uint64_t);
+
+// Vectors of blocks kept on the stack; longer patterns run block by block.
+constexpr std::size_t kMaxDiagonalVectors = 32;
+
+// \a Vectors vectors of blocks (0: as many as the pattern needs, at most
+// kMaxDiagonalVectors); a fixed number keeps the state in registers. \a Texts
+// texts of equal length (one after the other in \a texts) run against the
+// pattern together, each independent of the others within a step.
+template <class V, std::size_t Vectors, std::size_t Texts>
+[[gnu::always_inline]] inline void diagonalMyers(const EditPattern& pattern,
+                                                 std::span<const std::int32_t> texts,
+                                                 std::size_t* distances,
+                                                 EditDistanceWorkspace& workspace) {
+  constexpr std::size_t L = laneCount<V>;
+  constexpr std::size_t kSlots = Vectors != 0 ? Vectors : kMaxDiagonalVectors;
+  const std::size_t m = pattern.size();
+  const std::size_t blocks = pattern.blocks();
+  const std::size_t vectors = Vectors != 0 ? Vectors : (blocks + L - 1) / L;
+  const std::size_t n = texts.size() / Texts;
+  const std::uint64_t* rows = pattern.rows();
+
+  // Row offsets of each text's symbols, with zero rows before and after, so
+  // that every block may read its column at every step.
+  const std::size_t pad = vectors * L;
+  const std::size_t stride = n + 2 * pad;
+  std::vector<std::uint32_t>& offsets = workspace.rowOffsets;
+  offsets.assign(Texts * stride, static_cast<std::uint32_t>(pattern.rowOffset(-1)));
+  for (std::size_t t = 0; t < Texts; ++t) {
+    for (std::size_t j = 0; j < n; ++j) {
+      offsets[t * stride + pad + j] =
+          static_cast<std::uint32_t>(pattern.rowOffset(texts[t * n + j]));
+    }
+  }
+
+  const V zero = {};
+  V plus[Texts][kSlots];
+  V minus[Texts][kSlots];
+  V houtPos[Texts][kSlots];
+  V houtNeg[Texts][kSlots];
+  V firstBlock[kSlots];  // block number of each lane
+  for (std::size_t q = 0; q < vectors; ++q) {
+    for (std::size_t t = 0; t < Texts; ++t) {
+      plus[t][q] = zero + ~std::uint64_t{0};  // D[i][0] = i
+      minus[t][q] = zero;
+      houtPos[t][q] = zero;
+      houtNeg[t][q] = zero;
+    }
+    for (std::size_t k = 0; k < L; ++k) firstBlock[q][k] = q * L + k;
+  }
+  // What enters the top block: D[0][j] - D[0][j-1] = +1, in the last lane of
+  // a vector "above" vector 0.
+  V top = zero;
+  top[L - 1] = 1;
+
+  for (std::size_t s = 0; s + 1 < n + blocks; ++s) {
+    const bool allActive = s + 1 >= blocks && s < n;
+    for (std::size_t q = vectors; q-- > 0;) {
+      const std::size_t b0 = q * L;
+      const std::ptrdiff_t column =
+          static_cast<std::ptrdiff_t>(s) - static_cast<std::ptrdiff_t>(b0);
+      V active = zero;
+      if (!allActive) {
+        // Blocks whose column lies outside the text keep their state; their
+        // steps only reach blocks outside it too.
+        const V col = (zero + s) - firstBlock[q];  // wraps below column 0
+        active = (V)(col < (zero + n));            // all ones where true
+      }
+      for (std::size_t t = 0; t < Texts; ++t) {
+        // Each lane takes the step leaving the lane above at the previous
+        // step; lane 0 that of the last lane of the vector above.
+        const V abovePos = q > 0 ? houtPos[t][q - 1] : top;
+        const V aboveNeg = q > 0 ? houtNeg[t][q - 1] : zero;
+        V hinPos;
+        V hinNeg;
+        if constexpr (L == 2) {
+          hinPos = __builtin_shufflevector(houtPos[t][q], abovePos, 3, 0);
+          hinNeg = __builtin_shufflevector(houtNeg[t][q], aboveNeg, 3, 0);
+        } else {
+          hinPos = __builtin_shufflevector(houtPos[t][q], abovePos, 7, 0, 1, 2);
+          hinNeg = __builtin_shufflevector(houtNeg[t][q], aboveNeg, 7, 0, 1, 2);
+        }
+        // Block b = qL + k reads column s - b (a zero row outside the text).
+        const std::uint32_t* offset = offsets.data() + t * stride + pad;
+        V match;
+        for (std::size_t k = 0; k < L; ++k) {
+          match[k] = rows[offset[column - static_cast<std::ptrdiff_t>(k)] + b0 + k];
+        }
+
+        const V p = plus[t][q];
+        const V mi = minus[t][q];
+        const V xv = match | mi;
+        match |= hinNeg;
+        const V xh = (((match & p) + p) ^ p) | match;
+        V ph = mi | ~(xh | p);
+        V mh = p & xh;
+        houtPos[t][q] = ph >> 63;
+        houtNeg[t][q] = mh >> 63;
+        ph = (ph << 1) | hinPos;
+        mh = (mh << 1) | hinNeg;
+        const V newPlus = mh | ~(xv | ph);
+        const V newMinus = ph & xv;
+        if (allActive) {
+          plus[t][q] = newPlus;
+          minus[t][q] = newMinus;
+        } else {
+          plus[t][q] = (newPlus & active) | (p & ~active);
+          minus[t][q] = (newMinus & active) | (mi & ~active);
+        }
+      }
+    }
+  }
+
+  const unsigned lastRow = static_cast<unsigned>((m - 1) % kBlockBits);
+  const std::uint64_t valid =
+      lastRow == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (lastRow + 1)) - 1;
+  for (std::size_t t = 0; t < Texts; ++t) {
+    std::int64_t column = 0;
+    for (std::size_t b = 0; b < blocks; ++b) {
+      const std::uint64_t mask = b + 1 < blocks ? ~std::uint64_t{0} : valid;
+      const std::uint64_t pb = plus[t][b / L][b % L];
+      const std::uint64_t mb = minus[t][b / L][b % L];
+      column += std::popcount(pb & mask) - std::popcount(mb & mask);
+    }
+    distances[t] = static_cast<std::size_t>(static_cast<std::int64_t>(n) + column);
+  }
+}
+
+// One text, or up to four equally long ones.
+template <class V>
+[[gnu::always_inline]] inline void diagonalMyersAnySize(const EditPattern& pattern,
+                                                        std::span<const std::int32_t> texts,
+                                                        std::size_t count, std::size_t* distances,
+                                                        EditDistanceWorkspace& workspace) {
+  const std::size_t vectors = (pattern.blocks() + laneCount<V> - 1) / laneCount<V>;
+  if (count > 1 && vectors > 1) {
+    // Long patterns keep the vectors busy with one text.
+    const std::size_t n = texts.size() / count;
+    for (std::size_t t = 0; t < count; ++t) {
+      diagonalMyersAnySize<V>(pattern, texts.subspan(t * n, n), 1, distances + t, workspace);
+    }
+    return;
+  }
+  if (count == 1) {
+    switch (vectors) {
+      case 1: return diagonalMyers<V, 1, 1>(pattern, texts, distances, workspace);
+      case 2: return diagonalMyers<V, 2, 1>(pattern, texts, distances, workspace);
+      case 3: return diagonalMyers<V, 3, 1>(pattern, texts, distances, workspace);
+      case 4: return diagonalMyers<V, 4, 1>(pattern, texts, distances, workspace);
+      default: return diagonalMyers<V, 0, 1>(pattern, texts, distances, workspace);
+    }
+  }
+  // Several texts: worth it where one text leaves the vectors idle.
+  switch (count) {
+    case 2: return diagonalMyers<V, 1, 2>(pattern, texts, distances, workspace);
+    case 3: return diagonalMyers<V, 1, 3>(pattern, texts, distances, workspace);
+    default: return diagonalMyers<V, 1, 4>(pattern, texts, distances, workspace);
+  }
+}
+
+void diagonalMyers2(const EditPattern& pattern, std::span<const std::int32_t> texts,
+                    std::size_t count, std::size_t* distances, EditDistanceWorkspace& workspace) {
+  diagonalMyersAnySize<Lanes2>(pattern, texts, count, distances, workspace);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void diagonalMyers4(const EditPattern& pattern,
+                                                    std::span<const std::int32_t> texts,
+                                                    std::size_t count, std::size_t* distances,
+                                                    EditDistanceWorkspace& workspace) {
+  diagonalMyersAnySize<Lanes4>(pattern, texts, count, distances, workspace);
+}
+
+bool haveAvx2() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+#endif
+
+// Distances of \a count (1 to 4) equally long texts.
+void diagonalMyers(const EditPattern& pattern, std::span<const std::int32_t> texts,
+                   std::size_t count, std::size_t* distances, EditDistanceWorkspace& workspace) {
+#if defined(__x86_64__)
+  if (haveAvx2()) return diagonalMyers4(pattern, texts, count, distances, workspace);
+#endif
+  diagonalMyers2(pattern, texts, count, distances, workspace);
+}
+
+// Whether the diagonal kernel takes the pattern: all masks full, and few
+// enough blocks for its vectors on the stack.
+bool diagonalFits(const EditPattern& pattern, const EditDistanceWorkspace& workspace) {
+  return workspace.diagonal && pattern.allDense() && pattern.blocks() >= 1 &&
+         pattern.blocks() <= 2 * kMaxDiagonalVectors;
 }
 
 }  // namespace
@@ -137,15 +397,21 @@ void EditPattern::assign(std::span<const double> values) {
   denseRow_.assign(symbolCount_, -1);
   sparseStart_.assign(symbolCount_ + 1, 0);
   std::size_t denseRows = 0;
+  // Alphabets of at most 256 values (pitches, intervals, classes) keep full
+  // masks for every value: at most 256 masks per block, still linear.
+  allDense_ = symbolCount_ <= kAllDenseSymbols;
   for (std::size_t s = 0; s < symbolCount_; ++s) {
-    if (counts_[s] >= blocks_) {
+    if (allDense_ || counts_[s] >= blocks_) {
       denseRow_[s] = static_cast<std::int32_t>(denseRows++);
     } else {
       sparseStart_[s + 1] = counts_[s];
     }
   }
   for (std::size_t s = 0; s < symbolCount_; ++s) sparseStart_[s + 1] += sparseStart_[s];
-  dense_.assign(denseRows * blocks_, 0);
+  // After the rows: one row of zeros (a value the pattern lacks), then
+  // padding that a vector of blocks may read past the last block.
+  zeroRow_ = denseRows * blocks_;
+  dense_.assign((denseRows + 1) * blocks_ + kRowPadding, 0);
 
   sparse_.resize(sparseStart_.back());
   std::vector<std::uint32_t>& next = counts_;  // fill cursor per rare symbol
@@ -206,49 +472,37 @@ void EditPattern::symbolsOf(std::span<const std::int16_t> values, int shift,
 
 std::size_t editDistance(const EditPattern& pattern, std::span<const std::int32_t> text,
                          EditDistanceWorkspace& workspace) {
-  const std::size_t m = pattern.size();
-  if (m == 0) return text.size();
-  const std::size_t blocks = pattern.blocks();
-  if (blocks == 1) return singleBlock(pattern, text);
-
-  std::vector<std::uint64_t>& plus = workspace.plusDeltas;
-  std::vector<std::uint64_t>& minus = workspace.minusDeltas;
-  std::vector<std::uint64_t>& rare = workspace.matches;
-  plus.assign(blocks, ~std::uint64_t{0});  // D[i][0] = i
-  minus.assign(blocks, 0);
-  rare.assign(blocks, 0);
-  const std::uint64_t highBit = std::uint64_t{1} << (kBlockBits - 1);
-  const std::uint64_t lastRowBit = std::uint64_t{1} << ((m - 1) % kBlockBits);
-
-  std::size_t score = m;  // D[m][j], starting at D[m][0]
-  for (const std::int32_t symbol : text) {
-    const std::uint64_t* match = nullptr;
-    if (symbol >= 0) {
-      match = pattern.denseMasks(symbol);
-      if (match == nullptr) {
-        // A rare symbol: its few bits are set for this column only.
-        for (const std::uint32_t p : pattern.positions(symbol)) {
-          rare[p / kBlockBits] |= std::uint64_t{1} << (p % kBlockBits);
-        }
-        match = rare.data();
-      }
-    }
-    int carry = 1;  // D[0][j] - D[0][j-1]
-    for (std::size_t b = 0; b + 1 < blocks; ++b) {
-      carry = advanceBlock(plus[b], minus[b], match ? match[b] : 0, carry, highBit);
-    }
-    carry = advanceBlock(plus[blocks - 1], minus[blocks - 1], match ? match[blocks - 1] : 0,
-                         carry, lastRowBit);
-    if (carry > 0) {
-      ++score;
-    } else if (carry < 0) {
-      --score;
-    }
-    if (match == rare.data()) {
-      for (const std::uint32_t p : pattern.positions(symbol)) rare[p / kBlockBits] = 0;
-    }
+  if (pattern.size() == 0) return text.size();
+  if (pattern.blocks() >= 2 && diagonalFits(pattern, workspace)) {
+    std::size_t d = 0;
+    diagonalMyers(pattern, text, 1, &d, workspace);
+    return d;
   }
-  return score;
+  switch (pattern.blocks()) {
+    case 1: return myers<1>(pattern, text, workspace);
+    case 2: return myers<2>(pattern, text, workspace);
+    case 3: return myers<3>(pattern, text, workspace);
+    case 4: return myers<4>(pattern, text, workspace);
+    default: return myers<0>(pattern, text, workspace);
+  }
+}
+
+void editDistances(const EditPattern& pattern, std::span<const std::int32_t> texts,
+                   std::size_t count, std::span<std::size_t> distances,
+                   EditDistanceWorkspace& workspace) {
+  if (count == 0) return;
+  const std::size_t n = texts.size() / count;
+  if (pattern.size() == 0 || !diagonalFits(pattern, workspace)) {
+    for (std::size_t t = 0; t < count; ++t) {
+      distances[t] = editDistance(pattern, texts.subspan(t * n, n), workspace);
+    }
+    return;
+  }
+  for (std::size_t t = 0; t < count; t += 4) {
+    const std::size_t chunk = std::min<std::size_t>(4, count - t);
+    diagonalMyers(pattern, texts.subspan(t * n, chunk * n), chunk, distances.data() + t,
+                  workspace);
+  }
 }
 
 std::size_t editDistance(std::span<const double> x, std::span<const double> y,

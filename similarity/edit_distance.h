@@ -48,6 +48,19 @@ class EditPattern {
     const std::int32_t row = denseRow_[static_cast<std::size_t>(symbol)];
     return row < 0 ? nullptr : dense_.data() + static_cast<std::size_t>(row) * blocks_;
   }
+  /// Whether every symbol keeps full masks.
+  bool allDense() const { return allDense_; }
+  /// Offset in rows() of the masks of \a symbol when it keeps full masks;
+  /// -1 (a value the pattern lacks) gives a row of zeros.
+  std::size_t rowOffset(std::int32_t symbol) const {
+    return symbol < 0 ? zeroRow_
+                      : static_cast<std::size_t>(denseRow_[static_cast<std::size_t>(symbol)]) *
+                            blocks_;
+  }
+  /// The full masks of all rows, blocks() per row, then a row of zeros and
+  /// some zero padding.
+  const std::uint64_t* rows() const { return dense_.data(); }
+
   std::span<const std::uint32_t> positions(std::int32_t symbol) const {
     const auto s = static_cast<std::size_t>(symbol);
     return std::span<const std::uint32_t>(sparse_).subspan(sparseStart_[s],
@@ -70,7 +83,9 @@ class EditPattern {
   int slotShift_ = 64;
   // Occurrences.
   std::vector<std::int32_t> denseRow_;       // per symbol: row of dense_, or -1
-  std::vector<std::uint64_t> dense_;         // rows of blocks_ masks
+  std::vector<std::uint64_t> dense_;         // rows of blocks_ masks, a zero row, padding
+  std::size_t zeroRow_ = 0;
+  bool allDense_ = false;
   std::vector<std::uint32_t> sparseStart_;   // per symbol (+1): into sparse_
   std::vector<std::uint32_t> sparse_;        // positions of the rare symbols
   std::vector<std::uint32_t> symbolAt_;      // scratch of assign(): symbol per position
@@ -85,6 +100,9 @@ struct EditDistanceWorkspace {
   std::vector<std::uint64_t> plusDeltas;   ///< per block: column steps of +1
   std::vector<std::uint64_t> minusDeltas;  ///< per block: column steps of -1
   std::vector<std::uint64_t> matches;      ///< masks of a rare symbol, per block
+  std::vector<std::uint64_t> zeros;        ///< the masks of a value the pattern lacks
+  std::vector<std::uint32_t> rowOffsets;   ///< the text as rows of the pattern's masks
+  bool diagonal = true;  ///< run several blocks at once in vector lanes (else one by one)
 };
 
 /// Levenshtein distance between the prepared \a pattern and a text given as
@@ -92,6 +110,14 @@ struct EditDistanceWorkspace {
 /// substitution 0 for equal values and 1 otherwise.
 std::size_t editDistance(const EditPattern& pattern, std::span<const std::int32_t> text,
                          EditDistanceWorkspace& workspace);
+
+/// The distances of \a count texts of equal length, given one after the
+/// other in \a texts, against the prepared \a pattern, into \a distances.
+/// For short patterns they are computed side by side, which is faster than
+/// one by one.
+void editDistances(const EditPattern& pattern, std::span<const std::int32_t> texts,
+                   std::size_t count, std::span<std::size_t> distances,
+                   EditDistanceWorkspace& workspace);
 
 /// Levenshtein distance of two sequences: insertion and deletion cost 1,
 /// substitution 0 when the two values are exactly equal (==) and 1

@@ -27,6 +27,12 @@ struct EngineScratch {
   FourierWorkspace fourier;
   EditPattern pattern;                ///< a pattern made for one comparison
   std::vector<std::int16_t> wrapped;  ///< pitches transposed with 8-bit wrap-around
+  std::vector<std::int32_t> symbols;  ///< one text as pattern symbols
+  std::vector<std::int32_t> texts;    ///< several texts, one after the other
+  std::vector<int> shifts;
+  std::vector<std::size_t> distances;
+  std::vector<int> trialShifts;        ///< the transposition search's shifts
+  std::vector<std::size_t> trialDistances;
 };
 
 }  // namespace suite::similarity

@@ -192,6 +192,23 @@ TonalityBars::TonalityBars(const core::Melody& melody) {
   }
 }
 
+namespace {
+
+// The sums of a bar and its key under every transposition mod 12.
+void fillKeyBar(KeyBars::Bar& entry, const std::vector<double>& sums) {
+  std::copy(sums.begin(), sums.end(), entry.sums.begin());
+  for (int shift = 0; shift < 12; ++shift) {
+    entry.keys[static_cast<std::size_t>(shift)] =
+        static_cast<std::int8_t>(keyFromSums(rotatedSums(entry.sums, shift)));
+  }
+}
+
+int keyUnder(const KeyBars::Bar& entry, int shift) {
+  return entry.keys[static_cast<std::size_t>((shift % 12 + 12) % 12)];
+}
+
+}  // namespace
+
 KeyBars::KeyBars(const core::Melody& melody) {
   const analysis::BarIndex index(melody);
   bars = index.numberOfBars();
@@ -206,10 +223,10 @@ KeyBars::KeyBars(const core::Melody& melody) {
     if (analysis::findKey(index.bar(number), sums) == analysis::kNoKey) continue;
     Bar& entry = withNotes.emplace_back();
     entry.bar = number;
-    std::copy(sums.begin(), sums.end(), entry.sums.begin());
+    fillKeyBar(entry, sums);
   }
   wholeHasNotes = analysis::findKey(index.wholeMelody(), sums) != analysis::kNoKey;
-  if (wholeHasNotes) std::copy(sums.begin(), sums.end(), wholeSums.begin());
+  if (wholeHasNotes) fillKeyBar(whole, sums);
 }
 
 SimilarityResult harmonicSimilarity(const TonalityBars& a, const TonalityBars& b, int shift,
@@ -272,28 +289,25 @@ double keySimilarity(const KeyBars& a, const KeyBars& b, int shift, std::uint32_
   const auto visit = [&](int bar) {
     int ka = analysis::kNoKey;
     int kb = analysis::kNoKey;
+    const KeyBars::Bar* barA = nullptr;
+    const KeyBars::Bar* barB = nullptr;
     if (bar < 0) {
-      if (a.wholeHasNotes) {
-        sumsA = &a.wholeSums;
-        ka = keyFromSums(a.wholeSums);
-      }
-      if (b.wholeHasNotes) {
-        shiftedB = rotatedSums(b.wholeSums, shift);
-        haveB = true;
-        kb = keyFromSums(shiftedB);
-      }
+      if (a.wholeHasNotes) barA = &a.whole;
+      if (b.wholeHasNotes) barB = &b.whole;
     } else {
       while (nextA < a.withNotes.size() && a.withNotes[nextA].bar < bar) ++nextA;
       while (nextB < b.withNotes.size() && b.withNotes[nextB].bar < bar) ++nextB;
-      if (nextA < a.withNotes.size() && a.withNotes[nextA].bar == bar) {
-        sumsA = &a.withNotes[nextA].sums;
-        ka = keyFromSums(*sumsA);
-      }
-      if (nextB < b.withNotes.size() && b.withNotes[nextB].bar == bar) {
-        shiftedB = rotatedSums(b.withNotes[nextB].sums, shift);
-        haveB = true;
-        kb = keyFromSums(shiftedB);
-      }
+      if (nextA < a.withNotes.size() && a.withNotes[nextA].bar == bar) barA = &a.withNotes[nextA];
+      if (nextB < b.withNotes.size() && b.withNotes[nextB].bar == bar) barB = &b.withNotes[nextB];
+    }
+    if (barA != nullptr) {
+      sumsA = &barA->sums;
+      ka = keyUnder(*barA, 0);
+    }
+    if (barB != nullptr) {
+      if (crossCorrelation) shiftedB = rotatedSums(barB->sums, shift);
+      haveB = true;
+      kb = keyUnder(*barB, shift);
     }
     const std::array<double, 24>* sumsB = haveB ? &shiftedB : nullptr;
     if (crossCorrelation) {

@@ -47,11 +47,12 @@ struct KeyBars {
   struct Bar {
     std::int64_t bar = 0;
     std::array<double, 24> sums{};
+    std::array<std::int8_t, 12> keys{};  ///< key under a transposition by 0 .. 11 semitones
   };
   std::uint32_t bars = 0;        ///< numberOfBars
   std::vector<Bar> withNotes;    ///< ascending bar numbers (1 and above)
   bool wholeHasNotes = false;
-  std::array<double, 24> wholeSums{};
+  Bar whole;                     ///< the whole melody (its bar number unused)
 };
 
 /// Reusable buffers of keySimilarity (one per thread or caller).

@@ -3,6 +3,7 @@
 // arithmetic, on data prepared once per melody.
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <optional>
 
@@ -49,37 +50,62 @@ core::Melody transposed(const core::Melody& m, int shift) {
   return copy;
 }
 
-// The edit distance of two integer sequences, the second raised by \a shift
-// (with the 8-bit wrap-around), each given with its prepared pattern; the
-// shorter one serves as the pattern.
-std::size_t shiftedPitchDistance(const EditPattern& patternA, std::span<const std::int16_t> a,
-                                 const EditPattern& patternB, std::span<const std::int16_t> b,
-                                 int shift, EngineScratch& scratch) {
-  EditDistanceWorkspace& w = scratch.editDistance;
-  const bool wraps = wrapsAround(b, shift);
-  std::span<const std::int16_t> shiftedB = b;
-  int bShift = shift;
-  if (wraps) {
-    scratch.wrapped.resize(b.size());
-    for (std::size_t i = 0; i < b.size(); ++i) {
-      scratch.wrapped[i] = static_cast<std::int8_t>(b[i] + shift);
+// The symbols of the integers \a values raised by \a shift in \a pattern,
+// with the 8-bit wrap-around of a transposition, appended to \a symbols.
+void appendShiftedSymbols(const EditPattern& pattern, std::span<const std::int16_t> values,
+                          int shift, EngineScratch& scratch, std::vector<std::int32_t>& symbols) {
+  std::vector<std::int32_t>& one = scratch.symbols;
+  if (wrapsAround(values, shift)) {
+    scratch.wrapped.resize(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      scratch.wrapped[i] = static_cast<std::int8_t>(values[i] + shift);
     }
-    shiftedB = scratch.wrapped;
-    bShift = 0;
+    pattern.symbolsOf(scratch.wrapped, 0, one);
+  } else {
+    pattern.symbolsOf(values, shift, one);
   }
+  symbols.insert(symbols.end(), one.begin(), one.end());
+}
+
+// The edit distances of two integer sequences, the second raised by each of
+// \a shifts (with the 8-bit wrap-around), each sequence given with its
+// prepared pattern; the shorter one serves as the pattern, and all shifts
+// run against it together.
+void shiftedPitchDistances(const EditPattern& patternA, std::span<const std::int16_t> a,
+                           const EditPattern& patternB, std::span<const std::int16_t> b,
+                           std::span<const int> shifts, std::span<std::size_t> distances,
+                           EngineScratch& scratch) {
+  EditDistanceWorkspace& w = scratch.editDistance;
+  std::vector<std::int32_t>& texts = scratch.texts;
+  texts.clear();
   if (a.size() <= b.size()) {
-    patternA.symbolsOf(shiftedB, bShift, w.text);
-    return editDistance(patternA, w.text, w);
+    for (const int t : shifts) appendShiftedSymbols(patternA, b, t, scratch, texts);
+    editDistances(patternA, texts, shifts.size(), distances, w);
+    return;
   }
-  if (!wraps) {
-    // a == b + shift exactly when a - shift == b.
-    patternB.symbolsOf(a, -shift, w.text);
-    return editDistance(patternB, w.text, w);
+  // b is the pattern: a == b + t exactly when a - t == b, unless b + t wraps
+  // around, which needs a pattern of its own.
+  std::vector<int>& together = scratch.shifts;
+  together.clear();
+  for (std::size_t k = 0; k < shifts.size(); ++k) {
+    const int t = shifts[k];
+    if (!wrapsAround(b, t)) {
+      together.push_back(static_cast<int>(k));
+      appendShiftedSymbols(patternB, a, -t, scratch, texts);
+      continue;
+    }
+    std::vector<double> values(b.size());
+    for (std::size_t i = 0; i < b.size(); ++i) values[i] = static_cast<std::int8_t>(b[i] + t);
+    scratch.pattern.assign(values);
+    scratch.pattern.symbolsOf(a, 0, w.text);
+    distances[k] = editDistance(scratch.pattern, w.text, w);
   }
-  std::vector<double> values(shiftedB.begin(), shiftedB.end());
-  scratch.pattern.assign(values);
-  scratch.pattern.symbolsOf(a, 0, w.text);
-  return editDistance(scratch.pattern, w.text, w);
+  std::vector<std::size_t>& found = scratch.distances;
+  found.resize(together.size());
+  editDistances(patternB, texts, together.size(), found, w);
+  for (std::size_t k = 0; k < together.size(); ++k) {
+    distances[static_cast<std::size_t>(together[k])] = found[k];
+  }
 }
 
 }  // namespace
@@ -100,6 +126,10 @@ struct PairComparison::State {
   // Representations of b moved by the shift, per side (notes, tatums).
   std::array<std::array<std::vector<double>, detail::kRepCount>, 2> moved;
   std::array<std::array<bool, detail::kRepCount>, 2> movedReady{};
+  // Results of this pair, for measures that share a type (the default opt3
+  // and its parts). Only types that write nothing are kept.
+  std::array<SimilarityResult, kTypeCount> results;
+  std::bitset<kTypeCount> known;
 
   const core::Melody& transposedB() {
     if (!copyOfB) copyOfB = std::make_unique<core::Melody>(
@@ -305,7 +335,17 @@ PairComparison::PairComparison(const PreparedMelody& a, const PreparedMelody& b,
 PairComparison::~PairComparison() = default;
 
 SimilarityResult PairComparison::type(std::size_t typeIndex) {
-  return evaluateType(*state_, typeIndex);
+  State& st = *state_;
+  if (typeIndex < kTypeCount && st.known.test(typeIndex)) return st.results[typeIndex];
+  const SimilarityResult r = evaluateType(st, typeIndex);
+  // The plain harmonic rows write "Empty Bar!" on every evaluation.
+  if (typeIndex < kTypeCount && prepared(st.a->data(), st.b->data(), typeIndex) &&
+      !(hasFlag(typeTable[typeIndex].flags, Harmonic) &&
+        !hasFlag(typeTable[typeIndex].flags, KeyFinding))) {
+    st.results[typeIndex] = r;
+    st.known.set(typeIndex);
+  }
+  return r;
 }
 
 SimilarityResult PairComparison::combi(const CombiType& combi) {
@@ -410,13 +450,20 @@ std::int8_t findBestTransposition(const PreparedMelody& a, const PreparedMelody&
     double bound;
   };
   std::vector<Trial> trials;
+  std::vector<int>& shifts = scratch.trialShifts;
+  shifts.clear();
+  for (int t = *tMin; t <= *tMax; ++t) {
+    if (!(std::fabs(t + meanGap) > 2.5)) shifts.push_back(t);
+  }
+  std::vector<std::size_t>& plainDistances = scratch.trialDistances;
+  plainDistances.resize(shifts.size());
+  shiftedPitchDistances(A.notes.pitchPattern, A.notes.pitches, B.notes.pitchPattern,
+                        B.notes.pitches, shifts, plainDistances, scratch);
   const std::size_t longestNotes = std::max(A.notes.pitches.size(), B.notes.pitches.size());
   const std::size_t longestTatums = std::max(A.tatums.pitches.size(), B.tatums.pitches.size());
-  for (int t = *tMin; t <= *tMax; ++t) {
-    if (std::fabs(t + meanGap) > 2.5) continue;
-    const std::size_t d = shiftedPitchDistance(A.notes.pitchPattern, A.notes.pitches,
-                                               B.notes.pitchPattern, B.notes.pitches, t, scratch);
-    const double plain = normalisedEditSimilarity(d, longestNotes);
+  for (std::size_t k = 0; k < shifts.size(); ++k) {
+    const int t = shifts[k];
+    const double plain = normalisedEditSimilarity(plainDistances[k], longestNotes);
     double bound = (kUndefined + plain) * 0.5;
     if (weightedDefined) {
       std::uint64_t shared = 0;
@@ -440,9 +487,10 @@ std::int8_t findBestTransposition(const PreparedMelody& a, const PreparedMelody&
     if (trial.bound == bestScore && !(found && trial.t < best)) continue;
     double score = trial.bound;  // exact when the weighted value is undefined
     if (weightedDefined) {
-      const std::size_t d =
-          shiftedPitchDistance(A.tatums.pitchPattern, A.tatums.pitches, B.tatums.pitchPattern,
-                               B.tatums.pitches, trial.t, scratch);
+      std::size_t d = 0;
+      shiftedPitchDistances(A.tatums.pitchPattern, A.tatums.pitches, B.tatums.pitchPattern,
+                            B.tatums.pitches, std::span<const int>(&trial.t, 1),
+                            std::span<std::size_t>(&d, 1), scratch);
       score = (normalisedEditSimilarity(d, longestTatums) + trial.plain) * 0.5;
     }
     if (score > bestScore || (found && score == bestScore && trial.t < best)) {
