@@ -56,11 +56,58 @@ inline BlockStep advanceBlock(std::uint64_t& plus, std::uint64_t& minus, std::ui
   return out;
 }
 
-// Myers' algorithm over \a Blocks blocks (0: any number, from the pattern).
-// D[m][n] = n + the sum of the vertical steps of the last column, so the
-// score is read from the bit vectors at the end.
-template <std::size_t Blocks>
-std::size_t myers(const EditPattern& pattern, std::span<const std::int32_t> text,
+// The masks of the text's columns given as row offsets of the pattern's
+// full masks.
+struct RowColumns {
+  const std::uint64_t* rows;
+  const std::uint32_t* offsets;
+  const std::uint64_t* begin(std::size_t j) const { return rows + offsets[j]; }
+  void end(std::size_t) const {}
+};
+
+// The masks given by symbols: full masks, or the positions of a rare symbol
+// set into a scratch mask for its column only.
+struct SymbolColumns {
+  const EditPattern& pattern;
+  const std::int32_t* symbols;
+  std::uint64_t* rare;
+  const std::uint64_t* zeros;
+  const std::uint64_t* begin(std::size_t j) const {
+    const std::int32_t symbol = symbols[j];
+    if (symbol < 0) return zeros;
+    if (const std::uint64_t* dense = pattern.denseMasks(symbol)) return dense;
+    for (const std::uint32_t p : pattern.positions(symbol)) {
+      rare[p / kBlockBits] |= std::uint64_t{1} << (p % kBlockBits);
+    }
+    return rare;
+  }
+  void end(std::size_t j) const {
+    const std::int32_t symbol = symbols[j];
+    if (symbol < 0 || pattern.denseMasks(symbol) != nullptr) return;
+    for (const std::uint32_t p : pattern.positions(symbol)) rare[p / kBlockBits] = 0;
+  }
+};
+
+// The score D[m][n] from the vertical steps of the last column:
+// n + (D[m][n] - D[0][n]); rows below m in the last block belong to no row
+// of the pattern.
+template <class Get>
+std::size_t lastColumnScore(std::size_t m, std::size_t n, std::size_t blocks, Get plusMinus) {
+  const unsigned lastRow = static_cast<unsigned>((m - 1) % kBlockBits);
+  const std::uint64_t valid =
+      lastRow == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (lastRow + 1)) - 1;
+  std::int64_t column = 0;
+  for (std::size_t b = 0; b < blocks; ++b) {
+    const std::uint64_t mask = b + 1 < blocks ? ~std::uint64_t{0} : valid;
+    const auto [plus, minus] = plusMinus(b);
+    column += std::popcount(plus & mask) - std::popcount(minus & mask);
+  }
+  return static_cast<std::size_t>(static_cast<std::int64_t>(n) + column);
+}
+
+// Myers' algorithm block by block over \a Blocks blocks (0: any number).
+template <std::size_t Blocks, class Columns>
+std::size_t myers(const EditPattern& pattern, std::size_t n, const Columns& columns,
                   EditDistanceWorkspace& workspace) {
   const std::size_t m = pattern.size();
   const std::size_t blocks = Blocks != 0 ? Blocks : pattern.blocks();
@@ -76,26 +123,10 @@ std::size_t myers(const EditPattern& pattern, std::span<const std::int32_t> text
   }
   std::fill(plus, plus + blocks, ~std::uint64_t{0});  // D[i][0] = i
   std::fill(minus, minus + blocks, std::uint64_t{0});
-  std::vector<std::uint64_t>& rare = workspace.matches;
-  rare.assign(blocks, 0);
-  workspace.zeros.assign(blocks, 0);
-  const std::uint64_t* zeros = workspace.zeros.data();
   const unsigned lastRow = static_cast<unsigned>((m - 1) % kBlockBits);
 
-  for (const std::int32_t symbol : text) {
-    const std::uint64_t* match = zeros;
-    bool isRare = false;
-    if (symbol >= 0) {
-      match = pattern.denseMasks(symbol);
-      if (match == nullptr) {
-        // A rare symbol: its few bits are set for this column only.
-        for (const std::uint32_t p : pattern.positions(symbol)) {
-          rare[p / kBlockBits] |= std::uint64_t{1} << (p % kBlockBits);
-        }
-        match = rare.data();
-        isRare = true;
-      }
-    }
+  for (std::size_t j = 0; j < n; ++j) {
+    const std::uint64_t* match = columns.begin(j);
     std::uint64_t hinPos = 1;  // D[0][j] - D[0][j-1] = 1
     std::uint64_t hinNeg = 0;
     for (std::size_t b = 0; b + 1 < blocks; ++b) {
@@ -104,22 +135,24 @@ std::size_t myers(const EditPattern& pattern, std::span<const std::int32_t> text
       hinNeg = step.houtNeg;
     }
     advanceBlock(plus[blocks - 1], minus[blocks - 1], match[blocks - 1], hinPos, hinNeg, lastRow);
-    if (isRare) {
-      for (const std::uint32_t p : pattern.positions(symbol)) rare[p / kBlockBits] = 0;
-    }
+    columns.end(j);
   }
-
-  // Rows below m in the last block belong to no row of the pattern.
-  const std::uint64_t valid =
-      lastRow == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (lastRow + 1)) - 1;
-  std::int64_t column = 0;  // D[m][n] - D[0][n]
-  for (std::size_t b = 0; b < blocks; ++b) {
-    const std::uint64_t mask = b + 1 < blocks ? ~std::uint64_t{0} : valid;
-    column += std::popcount(plus[b] & mask) - std::popcount(minus[b] & mask);
-  }
-  return static_cast<std::size_t>(static_cast<std::int64_t>(text.size()) + column);
+  return lastColumnScore(m, n, blocks, [&](std::size_t b) {
+    return std::pair<std::uint64_t, std::uint64_t>{plus[b], minus[b]};
+  });
 }
 
+template <class Columns>
+std::size_t myersAnySize(const EditPattern& pattern, std::size_t n, const Columns& columns,
+                         EditDistanceWorkspace& workspace) {
+  switch (pattern.blocks()) {
+    case 1: return myers<1>(pattern, n, columns, workspace);
+    case 2: return myers<2>(pattern, n, columns, workspace);
+    case 3: return myers<3>(pattern, n, columns, workspace);
+    case 4: return myers<4>(pattern, n, columns, workspace);
+    default: return myers<0>(pattern, n, columns, workspace);
+  }
+}
 
 // --- Several blocks at once --------------------------------------------------
 //
@@ -146,7 +179,7 @@ constexpr std::size_t kMaxDiagonalVectors = 32;
 // pattern together, each independent of the others within a step.
 template <class V, std::size_t Vectors, std::size_t Texts>
 [[gnu::always_inline]] inline void diagonalMyers(const EditPattern& pattern,
-                                                 std::span<const std::int32_t> texts,
+                                                 std::span<const std::uint32_t> texts,
                                                  std::size_t* distances,
                                                  EditDistanceWorkspace& workspace) {
   constexpr std::size_t L = laneCount<V>;
@@ -157,17 +190,14 @@ template <class V, std::size_t Vectors, std::size_t Texts>
   const std::size_t n = texts.size() / Texts;
   const std::uint64_t* rows = pattern.rows();
 
-  // Row offsets of each text's symbols, with zero rows before and after, so
-  // that every block may read its column at every step.
+  // Each text's row offsets with zero rows before and after, so that every
+  // block may read its column at every step.
   const std::size_t pad = vectors * L;
   const std::size_t stride = n + 2 * pad;
-  std::vector<std::uint32_t>& offsets = workspace.rowOffsets;
+  std::vector<std::uint32_t>& offsets = workspace.paddedRows;
   offsets.assign(Texts * stride, static_cast<std::uint32_t>(pattern.rowOffset(-1)));
   for (std::size_t t = 0; t < Texts; ++t) {
-    for (std::size_t j = 0; j < n; ++j) {
-      offsets[t * stride + pad + j] =
-          static_cast<std::uint32_t>(pattern.rowOffset(texts[t * n + j]));
-    }
+    std::copy_n(texts.data() + t * n, n, offsets.data() + t * stride + pad);
   }
 
   const V zero = {};
@@ -248,25 +278,18 @@ template <class V, std::size_t Vectors, std::size_t Texts>
     }
   }
 
-  const unsigned lastRow = static_cast<unsigned>((m - 1) % kBlockBits);
-  const std::uint64_t valid =
-      lastRow == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (lastRow + 1)) - 1;
   for (std::size_t t = 0; t < Texts; ++t) {
-    std::int64_t column = 0;
-    for (std::size_t b = 0; b < blocks; ++b) {
-      const std::uint64_t mask = b + 1 < blocks ? ~std::uint64_t{0} : valid;
-      const std::uint64_t pb = plus[t][b / L][b % L];
-      const std::uint64_t mb = minus[t][b / L][b % L];
-      column += std::popcount(pb & mask) - std::popcount(mb & mask);
-    }
-    distances[t] = static_cast<std::size_t>(static_cast<std::int64_t>(n) + column);
+    distances[t] = lastColumnScore(m, n, blocks, [&](std::size_t b) {
+      return std::pair<std::uint64_t, std::uint64_t>{plus[t][b / L][b % L],
+                                                     minus[t][b / L][b % L]};
+    });
   }
 }
 
 // One text, or up to four equally long ones.
 template <class V>
 [[gnu::always_inline]] inline void diagonalMyersAnySize(const EditPattern& pattern,
-                                                        std::span<const std::int32_t> texts,
+                                                        std::span<const std::uint32_t> texts,
                                                         std::size_t count, std::size_t* distances,
                                                         EditDistanceWorkspace& workspace) {
   const std::size_t vectors = (pattern.blocks() + laneCount<V> - 1) / laneCount<V>;
@@ -295,14 +318,14 @@ template <class V>
   }
 }
 
-void diagonalMyers2(const EditPattern& pattern, std::span<const std::int32_t> texts,
+void diagonalMyers2(const EditPattern& pattern, std::span<const std::uint32_t> texts,
                     std::size_t count, std::size_t* distances, EditDistanceWorkspace& workspace) {
   diagonalMyersAnySize<Lanes2>(pattern, texts, count, distances, workspace);
 }
 
 #if defined(__x86_64__)
 __attribute__((target("avx2"))) void diagonalMyers4(const EditPattern& pattern,
-                                                    std::span<const std::int32_t> texts,
+                                                    std::span<const std::uint32_t> texts,
                                                     std::size_t count, std::size_t* distances,
                                                     EditDistanceWorkspace& workspace) {
   diagonalMyersAnySize<Lanes4>(pattern, texts, count, distances, workspace);
@@ -315,7 +338,7 @@ bool haveAvx2() {
 #endif
 
 // Distances of \a count (1 to 4) equally long texts.
-void diagonalMyers(const EditPattern& pattern, std::span<const std::int32_t> texts,
+void diagonalMyers(const EditPattern& pattern, std::span<const std::uint32_t> texts,
                    std::size_t count, std::size_t* distances, EditDistanceWorkspace& workspace) {
 #if defined(__x86_64__)
   if (haveAvx2()) return diagonalMyers4(pattern, texts, count, distances, workspace);
@@ -326,7 +349,7 @@ void diagonalMyers(const EditPattern& pattern, std::span<const std::int32_t> tex
 // Whether the diagonal kernel takes the pattern: all masks full, and few
 // enough blocks for its vectors on the stack.
 bool diagonalFits(const EditPattern& pattern, const EditDistanceWorkspace& workspace) {
-  return workspace.diagonal && pattern.allDense() && pattern.blocks() >= 1 &&
+  return workspace.diagonal && pattern.allDense() && pattern.blocks() >= 2 &&
          pattern.blocks() <= 2 * kMaxDiagonalVectors;
 }
 
@@ -414,6 +437,14 @@ void EditPattern::assign(std::span<const double> values) {
   dense_.assign((denseRows + 1) * blocks_ + kRowPadding, 0);
 
   sparse_.resize(sparseStart_.back());
+  directRows_.clear();
+  if (direct_ && allDense_) {
+    directRows_.resize(directSymbols_.size());
+    for (std::size_t v = 0; v < directSymbols_.size(); ++v) {
+      directRows_[v] = static_cast<std::uint32_t>(rowOffset(directSymbols_[v]));
+    }
+  }
+
   std::vector<std::uint32_t>& next = counts_;  // fill cursor per rare symbol
   for (std::size_t s = 0; s < symbolCount_; ++s) next[s] = sparseStart_[s];
   for (std::size_t i = 0; i < length_; ++i) {
@@ -470,39 +501,82 @@ void EditPattern::symbolsOf(std::span<const std::int16_t> values, int shift,
   }
 }
 
-std::size_t editDistance(const EditPattern& pattern, std::span<const std::int32_t> text,
-                         EditDistanceWorkspace& workspace) {
-  if (pattern.size() == 0) return text.size();
-  if (pattern.blocks() >= 2 && diagonalFits(pattern, workspace)) {
-    std::size_t d = 0;
-    diagonalMyers(pattern, text, 1, &d, workspace);
-    return d;
+void EditPattern::rowsOf(std::span<const std::int16_t> values, int shift,
+                         std::uint32_t* rows) const {
+  if (!direct_) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      rows[i] = static_cast<std::uint32_t>(rowOffset(lookup(static_cast<double>(values[i] + shift))));
+    }
+    return;
   }
-  switch (pattern.blocks()) {
-    case 1: return myers<1>(pattern, text, workspace);
-    case 2: return myers<2>(pattern, text, workspace);
-    case 3: return myers<3>(pattern, text, workspace);
-    case 4: return myers<4>(pattern, text, workspace);
-    default: return myers<0>(pattern, text, workspace);
+  const auto size = static_cast<std::uint64_t>(directRows_.size());
+  const auto zero = static_cast<std::uint32_t>(zeroRow_);
+  const std::int64_t base = std::int64_t{shift} - lowest_;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    // Below the table the offset wraps to a huge unsigned value.
+    const auto offset = static_cast<std::uint64_t>(values[i] + base);
+    rows[i] = offset < size ? directRows_[offset] : zero;
   }
 }
 
-void editDistances(const EditPattern& pattern, std::span<const std::int32_t> texts,
-                   std::size_t count, std::span<std::size_t> distances,
-                   EditDistanceWorkspace& workspace) {
+void EditPattern::rowsOf(std::span<const double> values, std::uint32_t* rows) const {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    rows[i] = static_cast<std::uint32_t>(rowOffset(lookup(values[i])));
+  }
+}
+
+std::size_t editDistanceOfRows(const EditPattern& pattern, std::span<const std::uint32_t> rows,
+                               EditDistanceWorkspace& workspace) {
+  if (pattern.size() == 0) return rows.size();
+  if (diagonalFits(pattern, workspace)) {
+    std::size_t d = 0;
+    diagonalMyers(pattern, rows, 1, &d, workspace);
+    return d;
+  }
+  return myersAnySize(pattern, rows.size(), RowColumns{pattern.rows(), rows.data()}, workspace);
+}
+
+void editDistancesOfRows(const EditPattern& pattern, std::span<const std::uint32_t> rows,
+                         std::size_t count, std::span<std::size_t> distances,
+                         EditDistanceWorkspace& workspace) {
   if (count == 0) return;
-  const std::size_t n = texts.size() / count;
-  if (pattern.size() == 0 || !diagonalFits(pattern, workspace)) {
+  const std::size_t n = rows.size() / count;
+  // Short patterns leave the vectors idle: their texts run side by side.
+  if (pattern.size() == 0 || !(diagonalFits(pattern, workspace) ||
+                               (workspace.diagonal && pattern.blocks() == 1))) {
     for (std::size_t t = 0; t < count; ++t) {
-      distances[t] = editDistance(pattern, texts.subspan(t * n, n), workspace);
+      distances[t] = editDistanceOfRows(pattern, rows.subspan(t * n, n), workspace);
     }
     return;
   }
   for (std::size_t t = 0; t < count; t += 4) {
     const std::size_t chunk = std::min<std::size_t>(4, count - t);
-    diagonalMyers(pattern, texts.subspan(t * n, chunk * n), chunk, distances.data() + t,
-                  workspace);
+    if (chunk == 1) {
+      distances[t] = editDistanceOfRows(pattern, rows.subspan(t * n, n), workspace);
+    } else {
+      diagonalMyers(pattern, rows.subspan(t * n, chunk * n), chunk, distances.data() + t,
+                    workspace);
+    }
   }
+}
+
+std::size_t editDistance(const EditPattern& pattern, std::span<const std::int32_t> text,
+                         EditDistanceWorkspace& workspace) {
+  if (pattern.size() == 0) return text.size();
+  if (pattern.allDense()) {
+    std::vector<std::uint32_t>& rows = workspace.rows;
+    rows.resize(text.size());
+    for (std::size_t j = 0; j < text.size(); ++j) {
+      rows[j] = static_cast<std::uint32_t>(pattern.rowOffset(text[j]));
+    }
+    return editDistanceOfRows(pattern, rows, workspace);
+  }
+  workspace.matches.assign(pattern.blocks(), 0);
+  workspace.zeros.assign(pattern.blocks(), 0);
+  return myersAnySize(
+      pattern, text.size(),
+      SymbolColumns{pattern, text.data(), workspace.matches.data(), workspace.zeros.data()},
+      workspace);
 }
 
 std::size_t editDistance(std::span<const double> x, std::span<const double> y,

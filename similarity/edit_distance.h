@@ -42,6 +42,13 @@ class EditPattern {
   void symbolsOf(std::span<const std::int16_t> values, int shift,
                  std::vector<std::int32_t>& symbols) const;
 
+  /// For a pattern that keeps full masks for every value (allDense()): the
+  /// row offset of each of the integers \a values plus \a shift (an equal
+  /// value's masks, or the row of zeros), written to \a rows.
+  void rowsOf(std::span<const std::int16_t> values, int shift, std::uint32_t* rows) const;
+  /// The same for any values.
+  void rowsOf(std::span<const double> values, std::uint32_t* rows) const;
+
   /// Match mask of \a symbol in \a block when the symbol keeps full masks,
   /// else nullptr (then positions() lists where it occurs).
   const std::uint64_t* denseMasks(std::int32_t symbol) const {
@@ -78,6 +85,7 @@ class EditPattern {
   bool direct_ = false;
   std::int64_t lowest_ = 0;
   std::vector<std::int32_t> directSymbols_;  // value - lowest_ -> symbol or -1
+  std::vector<std::uint32_t> directRows_;    // value - lowest_ -> row offset (all dense)
   std::vector<std::uint64_t> slotKeys_;
   std::vector<std::int32_t> slotSymbols_;    // -1: empty slot
   int slotShift_ = 64;
@@ -101,7 +109,8 @@ struct EditDistanceWorkspace {
   std::vector<std::uint64_t> minusDeltas;  ///< per block: column steps of -1
   std::vector<std::uint64_t> matches;      ///< masks of a rare symbol, per block
   std::vector<std::uint64_t> zeros;        ///< the masks of a value the pattern lacks
-  std::vector<std::uint32_t> rowOffsets;   ///< the text as rows of the pattern's masks
+  std::vector<std::uint32_t> rows;         ///< the text as rows of the pattern's masks
+  std::vector<std::uint32_t> paddedRows;   ///< the same with zero rows around
   bool diagonal = true;  ///< run several blocks at once in vector lanes (else one by one)
 };
 
@@ -111,13 +120,17 @@ struct EditDistanceWorkspace {
 std::size_t editDistance(const EditPattern& pattern, std::span<const std::int32_t> text,
                          EditDistanceWorkspace& workspace);
 
+/// The distance between \a pattern (which keeps full masks for every value)
+/// and a text given as the row offsets of its values (EditPattern::rowsOf).
+std::size_t editDistanceOfRows(const EditPattern& pattern, std::span<const std::uint32_t> rows,
+                               EditDistanceWorkspace& workspace);
+
 /// The distances of \a count texts of equal length, given one after the
-/// other in \a texts, against the prepared \a pattern, into \a distances.
-/// For short patterns they are computed side by side, which is faster than
-/// one by one.
-void editDistances(const EditPattern& pattern, std::span<const std::int32_t> texts,
-                   std::size_t count, std::span<std::size_t> distances,
-                   EditDistanceWorkspace& workspace);
+/// other as row offsets, against \a pattern, into \a distances. Texts
+/// against a short pattern run side by side, faster than one by one.
+void editDistancesOfRows(const EditPattern& pattern, std::span<const std::uint32_t> rows,
+                         std::size_t count, std::span<std::size_t> distances,
+                         EditDistanceWorkspace& workspace);
 
 /// Levenshtein distance of two sequences: insertion and deletion cost 1,
 /// substitution 0 when the two values are exactly equal (==) and 1

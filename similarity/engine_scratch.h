@@ -27,8 +27,9 @@ struct EngineScratch {
   FourierWorkspace fourier;
   EditPattern pattern;                ///< a pattern made for one comparison
   std::vector<std::int16_t> wrapped;  ///< pitches transposed with 8-bit wrap-around
-  std::vector<std::int32_t> symbols;  ///< one text as pattern symbols
-  std::vector<std::int32_t> texts;    ///< several texts, one after the other
+  std::vector<std::uint32_t> rowText;   ///< one text as rows of a pattern's masks
+  std::vector<std::uint32_t> rowTexts;  ///< several texts, one after the other
+  std::vector<double> values;
   std::vector<int> shifts;
   std::vector<std::size_t> distances;
   std::vector<int> trialShifts;        ///< the transposition search's shifts

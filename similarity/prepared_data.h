@@ -49,6 +49,8 @@ analysis::ContourMethod contourMethodOf(Rep r);
 struct RepData {
   bool present = false;
   std::vector<double> values;
+  bool integral = false;              ///< all values integers of 16 bits, also in:
+  std::vector<std::int16_t> integers;
   std::optional<EditPattern> pattern;  ///< for the edit-distance types
   std::array<NGramProfile, 5> nGrams;  ///< index n, for the n-gram types
 };
@@ -58,6 +60,7 @@ struct RhythmData {
   bool present = false;
   std::vector<std::vector<int>> classes;     ///< per reference
   std::vector<std::vector<double>> values;   ///< the same as numbers
+  std::vector<std::vector<std::int16_t>> integers;  ///< the same as 16-bit integers
   std::vector<EditPattern> patterns;         ///< per reference, for the edit-distance rows
   std::vector<NGramProfile> profiles;        ///< per reference, 2-grams
 };
@@ -67,6 +70,8 @@ struct SideData {
   const core::Melody* melody = nullptr;
   std::size_t skip = 0;                        ///< leading values the alignment may drop
   std::vector<std::int16_t> pitches;           ///< the pitches as integers
+  int lowest = 0;                              ///< smallest and largest of them
+  int highest = 0;
   std::array<RepData, kRepCount> reps;
   std::array<std::vector<analysis::ContourPoint>, 3> contourPoints;  ///< per ContourMethod
   std::optional<TonalityBars> tonality;        ///< plain harmonic rows

@@ -35,12 +35,12 @@ bool isFuzzyRhythm(std::uint32_t f) {
          (!hasFlag(f, Intervals) || hasFlag(f, Fourier));
 }
 
-// True when p + shift leaves the signed 8-bit range for some pitch, so that
-// the transposed pitches wrap around (as the per-pair computation has them).
-bool wrapsAround(std::span<const std::int16_t> pitches, int shift) {
-  if (shift == 0 || pitches.empty()) return false;
-  const auto [lo, hi] = std::minmax_element(pitches.begin(), pitches.end());
-  return *lo + shift < -128 || *hi + shift > 127;
+// True when p + shift leaves the signed 8-bit range for some pitch of the
+// side, so that the transposed pitches wrap around (as the per-pair
+// computation has them).
+bool wrapsAround(const SideData& side, int shift) {
+  if (shift == 0 || side.pitches.empty()) return false;
+  return side.lowest + shift < -128 || side.highest + shift > 127;
 }
 
 // A melody transposed as the per-pair computation transposes it.
@@ -50,37 +50,71 @@ core::Melody transposed(const core::Melody& m, int shift) {
   return copy;
 }
 
-// The symbols of the integers \a values raised by \a shift in \a pattern,
-// with the 8-bit wrap-around of a transposition, appended to \a symbols.
-void appendShiftedSymbols(const EditPattern& pattern, std::span<const std::int16_t> values,
-                          int shift, EngineScratch& scratch, std::vector<std::int32_t>& symbols) {
-  std::vector<std::int32_t>& one = scratch.symbols;
-  if (wrapsAround(values, shift)) {
+// The distance between a prepared pattern and the integers \a values raised
+// by \a shift.
+std::size_t integerDistance(const EditPattern& pattern, std::span<const std::int16_t> values,
+                            int shift, EngineScratch& scratch) {
+  EditDistanceWorkspace& w = scratch.editDistance;
+  if (pattern.allDense()) {
+    scratch.rowText.resize(values.size());
+    pattern.rowsOf(values, shift, scratch.rowText.data());
+    return editDistanceOfRows(pattern, scratch.rowText, w);
+  }
+  pattern.symbolsOf(values, shift, w.text);
+  return editDistance(pattern, w.text, w);
+}
+
+// The distance between a prepared pattern and \a values.
+std::size_t valueDistance(const EditPattern& pattern, std::span<const double> values,
+                          EngineScratch& scratch) {
+  EditDistanceWorkspace& w = scratch.editDistance;
+  if (pattern.allDense()) {
+    scratch.rowText.resize(values.size());
+    pattern.rowsOf(values, scratch.rowText.data());
+    return editDistanceOfRows(pattern, scratch.rowText, w);
+  }
+  pattern.symbolsOf(values, w.text);
+  return editDistance(pattern, w.text, w);
+}
+
+// The row offsets of the integers \a values raised by \a shift in \a pattern,
+// appended to \a rows; with \a wraps, with the 8-bit wrap-around of a
+// transposition.
+void appendShiftedRows(const EditPattern& pattern, std::span<const std::int16_t> values,
+                       int shift, bool wraps, EngineScratch& scratch,
+                       std::vector<std::uint32_t>& rows) {
+  const std::size_t at = rows.size();
+  rows.resize(at + values.size());
+  if (wraps) {
     scratch.wrapped.resize(values.size());
     for (std::size_t i = 0; i < values.size(); ++i) {
       scratch.wrapped[i] = static_cast<std::int8_t>(values[i] + shift);
     }
-    pattern.symbolsOf(scratch.wrapped, 0, one);
+    pattern.rowsOf(scratch.wrapped, 0, rows.data() + at);
   } else {
-    pattern.symbolsOf(values, shift, one);
+    pattern.rowsOf(values, shift, rows.data() + at);
   }
-  symbols.insert(symbols.end(), one.begin(), one.end());
 }
 
-// The edit distances of two integer sequences, the second raised by each of
-// \a shifts (with the 8-bit wrap-around), each sequence given with its
-// prepared pattern; the shorter one serves as the pattern, and all shifts
-// run against it together.
-void shiftedPitchDistances(const EditPattern& patternA, std::span<const std::int16_t> a,
-                           const EditPattern& patternB, std::span<const std::int16_t> b,
+// The edit distances of two pitch sequences, the second raised by each of
+// \a shifts (with the 8-bit wrap-around), each given with its prepared
+// pattern (full masks: pitches have at most 256 values); the shorter one
+// serves as the pattern, and all shifts run against it together.
+void shiftedPitchDistances(const SideData& sideA, const SideData& sideB,
                            std::span<const int> shifts, std::span<std::size_t> distances,
                            EngineScratch& scratch) {
+  const EditPattern& patternA = sideA.pitchPattern;
+  const EditPattern& patternB = sideB.pitchPattern;
+  const std::span<const std::int16_t> a = sideA.pitches;
+  const std::span<const std::int16_t> b = sideB.pitches;
   EditDistanceWorkspace& w = scratch.editDistance;
-  std::vector<std::int32_t>& texts = scratch.texts;
+  std::vector<std::uint32_t>& texts = scratch.rowTexts;
   texts.clear();
   if (a.size() <= b.size()) {
-    for (const int t : shifts) appendShiftedSymbols(patternA, b, t, scratch, texts);
-    editDistances(patternA, texts, shifts.size(), distances, w);
+    for (const int t : shifts) {
+      appendShiftedRows(patternA, b, t, wrapsAround(sideB, t), scratch, texts);
+    }
+    editDistancesOfRows(patternA, texts, shifts.size(), distances, w);
     return;
   }
   // b is the pattern: a == b + t exactly when a - t == b, unless b + t wraps
@@ -89,20 +123,20 @@ void shiftedPitchDistances(const EditPattern& patternA, std::span<const std::int
   together.clear();
   for (std::size_t k = 0; k < shifts.size(); ++k) {
     const int t = shifts[k];
-    if (!wrapsAround(b, t)) {
+    if (!wrapsAround(sideB, t)) {
       together.push_back(static_cast<int>(k));
-      appendShiftedSymbols(patternB, a, -t, scratch, texts);
+      appendShiftedRows(patternB, a, -t, false, scratch, texts);
       continue;
     }
-    std::vector<double> values(b.size());
+    std::vector<double>& values = scratch.values;
+    values.resize(b.size());
     for (std::size_t i = 0; i < b.size(); ++i) values[i] = static_cast<std::int8_t>(b[i] + t);
     scratch.pattern.assign(values);
-    scratch.pattern.symbolsOf(a, 0, w.text);
-    distances[k] = editDistance(scratch.pattern, w.text, w);
+    distances[k] = integerDistance(scratch.pattern, a, 0, scratch);
   }
   std::vector<std::size_t>& found = scratch.distances;
   found.resize(together.size());
-  editDistances(patternB, texts, together.size(), found, w);
+  editDistancesOfRows(patternB, texts, together.size(), found, w);
   for (std::size_t k = 0; k < together.size(); ++k) {
     distances[static_cast<std::size_t>(together[k])] = found[k];
   }
@@ -170,28 +204,27 @@ std::span<const double> movedRep(State& st, bool tatums, Rep r) {
 
 SimilarityResult editDistanceRow(State& st, const SideData& sa, bool tatums, Rep r) {
   EngineScratch& scratch = st.context->scratch();
-  EditDistanceWorkspace& w = scratch.editDistance;
   const SideData& sb = sideOf(st.b->data(), tatums);
   const RepData& repA = sa.reps[static_cast<std::size_t>(r)];
   const RepData& repB = sb.reps[static_cast<std::size_t>(r)];
+  const bool moves = st.shift != 0 && detail::movesWithPitch(r);
+  const int shiftB = moves ? st.shift : 0;
   const std::span<const double> ra = repA.values;
-  const std::span<const double> rb = movedRep(st, tatums, r);
+  const std::size_t lengthB = repB.values.size();
   std::size_t d = 0;
-  if (ra.size() <= rb.size()) {
-    repA.pattern->symbolsOf(rb, w.text);
-    d = editDistance(*repA.pattern, w.text, w);
-  } else if (st.shift == 0 || !detail::movesWithPitch(r)) {
-    repB.pattern->symbolsOf(ra, w.text);
-    d = editDistance(*repB.pattern, w.text, w);
-  } else if (r == Rep::Pitches) {
-    repB.pattern->symbolsOf(sa.pitches, -st.shift, w.text);
-    d = editDistance(*repB.pattern, w.text, w);
+  if (ra.size() <= lengthB) {
+    d = repB.integral ? integerDistance(*repA.pattern, repB.integers, shiftB, scratch)
+                      : valueDistance(*repA.pattern, movedRep(st, tatums, r), scratch);
+  } else if (repA.integral && (repB.integral || !moves)) {
+    // a == b + shift exactly when a - shift == b.
+    d = integerDistance(*repB.pattern, repA.integers, -shiftB, scratch);
+  } else if (!moves) {
+    d = valueDistance(*repB.pattern, ra, scratch);
   } else {
-    scratch.pattern.assign(rb);
-    scratch.pattern.symbolsOf(ra, w.text);
-    d = editDistance(scratch.pattern, w.text, w);
+    scratch.pattern.assign(movedRep(st, tatums, r));
+    d = valueDistance(scratch.pattern, ra, scratch);
   }
-  return {normalisedEditSimilarity(d, std::max(ra.size(), rb.size())), static_cast<double>(d)};
+  return {normalisedEditSimilarity(d, std::max(ra.size(), lengthB)), static_cast<double>(d)};
 }
 
 SimilarityResult alignedRow(State& st, const SideData& sa, bool tatums, Rep r,
@@ -230,7 +263,6 @@ SimilarityResult alignedRow(State& st, const SideData& sa, bool tatums, Rep r,
 SimilarityResult fuzzyRhythmRow(State& st, const RhythmData& ra, const RhythmData& rb,
                                 const SimilarityType& type) {
   EngineScratch& scratch = st.context->scratch();
-  EditDistanceWorkspace& w = scratch.editDistance;
   const bool nGrams = hasFlag(type.flags, NGrams);
   SimilarityResult best{0.0, 0.0};
   for (std::size_t i = 0; i < ra.classes.size(); ++i) {
@@ -243,14 +275,11 @@ SimilarityResult fuzzyRhythmRow(State& st, const RhythmData& ra, const RhythmDat
                                           scratch.nGrams);
         candidate.bestOffset = 0.0;
       } else {
-        const std::vector<double>& x = ra.values[i];
-        const std::vector<double>& y = rb.values[j];
-        const bool xIsPattern = x.size() <= y.size();
-        const EditPattern& pattern = xIsPattern ? ra.patterns[i] : rb.patterns[j];
-        pattern.symbolsOf(xIsPattern ? y : x, w.text);
-        const std::size_t d = editDistance(pattern, w.text, w);
-        candidate = {normalisedEditSimilarity(d, std::max(x.size(), y.size())),
-                     static_cast<double>(d)};
+        const std::size_t x = ra.values[i].size();
+        const std::size_t y = rb.values[j].size();
+        const std::size_t d = x <= y ? integerDistance(ra.patterns[i], rb.integers[j], 0, scratch)
+                                     : integerDistance(rb.patterns[j], ra.integers[i], 0, scratch);
+        candidate = {normalisedEditSimilarity(d, std::max(x, y)), static_cast<double>(d)};
       }
       if (candidate.value > best.value) best = candidate;
     }
@@ -322,7 +351,7 @@ PairComparison::PairComparison(const PreparedMelody& a, const PreparedMelody& b,
   st.b = &b;
   st.shift = shift;
   st.context = &context;
-  if (wrapsAround(b.data().notes.pitches, shift)) {
+  if (wrapsAround(b.data().notes, shift)) {
     // Rare: pitches near the ends of the 8-bit range. The transposed copy is
     // prepared like b; its messages were written when b was prepared.
     std::ostream discard(nullptr);
@@ -457,8 +486,7 @@ std::int8_t findBestTransposition(const PreparedMelody& a, const PreparedMelody&
   }
   std::vector<std::size_t>& plainDistances = scratch.trialDistances;
   plainDistances.resize(shifts.size());
-  shiftedPitchDistances(A.notes.pitchPattern, A.notes.pitches, B.notes.pitchPattern,
-                        B.notes.pitches, shifts, plainDistances, scratch);
+  shiftedPitchDistances(A.notes, B.notes, shifts, plainDistances, scratch);
   const std::size_t longestNotes = std::max(A.notes.pitches.size(), B.notes.pitches.size());
   const std::size_t longestTatums = std::max(A.tatums.pitches.size(), B.tatums.pitches.size());
   for (std::size_t k = 0; k < shifts.size(); ++k) {
@@ -488,8 +516,7 @@ std::int8_t findBestTransposition(const PreparedMelody& a, const PreparedMelody&
     double score = trial.bound;  // exact when the weighted value is undefined
     if (weightedDefined) {
       std::size_t d = 0;
-      shiftedPitchDistances(A.tatums.pitchPattern, A.tatums.pitches, B.tatums.pitchPattern,
-                            B.tatums.pitches, std::span<const int>(&trial.t, 1),
+      shiftedPitchDistances(A.tatums, B.tatums, std::span<const int>(&trial.t, 1),
                             std::span<std::size_t>(&d, 1), scratch);
       score = (normalisedEditSimilarity(d, longestTatums) + trial.plain) * 0.5;
     }

@@ -1,6 +1,7 @@
 #include "similarity/prepared_melody.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "analysis/accents.h"
@@ -119,6 +120,10 @@ void prepareForType(SideData& side, const SimilarityType& type) {
     }
     rep.values = valuesOf(side, r);
     rep.present = true;
+    rep.integral = std::all_of(rep.values.begin(), rep.values.end(), [](double v) {
+      return v >= -32768.0 && v <= 32767.0 && v == std::floor(v);
+    });
+    if (rep.integral) rep.integers.assign(rep.values.begin(), rep.values.end());
   }
   if (hasFlag(f, EditDistance)) {
     if (!rep.pattern) rep.pattern.emplace(rep.values);
@@ -150,7 +155,10 @@ void prepareRhythm(SideData& side, bool durationRows, bool tickRows, std::ostrea
     ticks.present = true;
   }
   for (RhythmData* r : {&durations, &ticks}) {
-    for (const std::vector<int>& c : r->classes) r->values.emplace_back(c.begin(), c.end());
+    for (const std::vector<int>& c : r->classes) {
+      r->values.emplace_back(c.begin(), c.end());
+      r->integers.emplace_back(c.begin(), c.end());  // classes 0 .. 4
+    }
     r->patterns.resize(r->classes.size());
     r->profiles.resize(r->classes.size());
   }
@@ -160,6 +168,11 @@ void prepareSide(SideData& side, const core::Melody& melody) {
   side.melody = &melody;
   side.skip = skipCount(melody);
   side.pitches.assign(melody.pitches.begin(), melody.pitches.end());
+  if (!side.pitches.empty()) {
+    const auto [lo, hi] = std::minmax_element(side.pitches.begin(), side.pitches.end());
+    side.lowest = *lo;
+    side.highest = *hi;
+  }
 }
 
 }  // namespace

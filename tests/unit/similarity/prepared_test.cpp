@@ -112,6 +112,10 @@ TEST(PreparedEngine, DamagedMelodies) {
   melodies[2].timeline.positions.pop_back(); // fewer positions
   melodies[3].timeline.cachedTatum = 0;      // tatum not cached
   melodies.push_back(test::melodyOf({60}));  // one note
+  // Pitches at both ends of the 8-bit range: shifts wrap around, and a
+  // shorter melody meets longer ones on both sides.
+  melodies.push_back(test::melodyOf({-126, -120, 125, 127, -128, 0, 3, 127, 126}));
+  melodies.push_back(test::melodyOf({125, 127, -126, -125}));
   melodies.push_back(core::Melody{});        // no melody
   expectSameAsPerPair(melodies, true);
 }
@@ -124,6 +128,30 @@ TEST(PreparedEngine, RealMelodies) {
   expectSameAsPerPair({test::loadMelody("melodies/DowntheGortRoadreel.csv"),
                        test::loadMelody("melodies/TipperaryHills.csv")},
                       false);
+}
+
+// Pitches near both ends of the 8-bit range, where transposed pitches wrap
+// around and the search's shifted lookups must not.
+TEST(PreparedEngine, TranspositionSearchAtTheEndsOfThePitchRange) {
+  std::mt19937 random(5);
+  std::uniform_int_distribution<int> pick(0, 15);
+  std::ostringstream err;
+  EngineContext context(err, nullptr);
+  const PreparationPlan plan = PreparationPlan::forMeasures({}, true, false);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<int> a(static_cast<std::size_t>(3 + round % 7));
+    std::vector<int> b(static_cast<std::size_t>(2 + round % 5));
+    for (int& p : a) p = pick(random) < 8 ? -128 + pick(random) : 112 + pick(random);
+    for (int& p : b) p = pick(random) < 8 ? -128 + pick(random) : 112 + pick(random);
+    const core::Melody ma = test::melodyOf(a);
+    const core::Melody mb = test::melodyOf(b);
+    const PreparedMelody pa(ma, plan, err);
+    const PreparedMelody pb(mb, plan, err);
+    ASSERT_EQ(findBestTransposition(pa, pb, context), findBestTransposition(ma, mb, context))
+        << round;
+    ASSERT_EQ(findBestTransposition(pb, pa, context), findBestTransposition(mb, ma, context))
+        << round;
+  }
 }
 
 TEST(PreparedEngine, CombinedTypesAndPhraseMode) {
