@@ -16,13 +16,15 @@ bool readMelodies(const std::vector<std::string>& files, int quantLevel,
   return core::readMelodyFiles(reader, files, melodies);
 }
 
-// The selected features of one melody, in selection order.
+// The selected features of one melody, in selection order; what several
+// features share is computed once.
 std::vector<std::vector<double>> computeFeatures(const core::Melody& melody,
                                                  const analysis::FeatureSelection& features) {
+  analysis::MelodyFeatures prepared(melody);
   std::vector<std::vector<double>> values;
   values.reserve(features.size());
   for (const analysis::FeatureDef* feature : features) {
-    values.push_back(analysis::computeFeature(melody, *feature));
+    values.push_back(prepared.compute(*feature));
   }
   return values;
 }
@@ -52,8 +54,9 @@ bool runFeatureMode(const analysis::FeatureSelection& features,
     const core::Melody& melody = melodies[i];
     if (melody.empty()) continue;
     row.clear();
+    analysis::MelodyFeatures prepared(melody);
     for (const analysis::FeatureDef* feature : features) {
-      const std::vector<double> values = analysis::computeFeature(melody, *feature);
+      const std::vector<double> values = prepared.compute(*feature);
       if (!values.empty()) row.push_back(values.front());
     }
     if (settings.format == OutputFormat::Arff) {
