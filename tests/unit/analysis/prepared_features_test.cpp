@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <random>
+#include <thread>
 
 #include "analysis/features.h"
 #include "analysis/ngram_complexity.h"
@@ -105,6 +106,34 @@ TEST(MelodyFeatures, EveryFeatureOfRandomAndDamagedMelodies) {
     expectSameFeatures(m);
   }
   expectSameFeatures(core::Melody{});
+}
+
+// Threads read the same melodies, each with its own prepared features.
+TEST(MelodyFeatures, ThreadsOnTheSameMelodies) {
+  const std::vector<core::Melody> melodies = {test::loadMelody("melodies/ATripToGalway.csv"),
+                                              test::loadMelody("melodies/TipperaryHills.csv")};
+  const auto all = [&](std::vector<double>& values) {
+    for (const core::Melody& m : melodies) {
+      MelodyFeatures prepared(m);
+      for (const FeatureDef& f : featureTable) {
+        const std::vector<double> v = prepared.compute(f);
+        values.insert(values.end(), v.begin(), v.end());
+      }
+    }
+  };
+  std::vector<double> alone;
+  all(alone);
+  std::vector<double> first;
+  std::vector<double> second;
+  std::thread a([&] { all(first); });
+  std::thread b([&] { all(second); });
+  a.join();
+  b.join();
+  ASSERT_EQ(first.size(), alone.size());
+  ASSERT_EQ(second.size(), alone.size());
+  for (std::size_t i = 0; i < alone.size(); ++i) {
+    ASSERT_TRUE(same(first[i], alone[i]) && same(second[i], alone[i])) << i;
+  }
 }
 
 }  // namespace

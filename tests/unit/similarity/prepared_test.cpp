@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "similarity/gauss_rhythm.h"
 #include "similarity/type_flags.h"
@@ -238,6 +239,72 @@ TEST(PreparedEngine, ExpansionWarningOncePerMelody) {
   std::string expected;
   for (int k = 0; k < 4; ++k) expected += "WARNING: Suspicious duration found: 200\n";
   EXPECT_EQ(referenceErr.str(), expected);
+}
+
+// "Invalid BarTimeline." of the tick intervals (rhytFuz2) is likewise written
+// once per melody, at preparation, instead of per comparison.
+TEST(PreparedEngine, TimelineWarningOncePerMelody) {
+  core::Melody broken = test::melodyOf({60, 62, 64, 65});
+  broken.timeline[2] = broken.timeline[1];  // does not move forward
+  const core::Melody other = test::melodyOf({60, 64, 62, 60});
+  PreparationPlan plan;
+  plan.addType(typeIndex("rhytFuz2"));
+  std::ostringstream preparation;
+  const PreparedMelody pa(broken, plan, preparation);
+  const PreparedMelody pb(other, plan, preparation);
+  EXPECT_EQ(preparation.str(), "Invalid BarTimeline.\n");
+  std::ostringstream fastErr;
+  std::ostringstream referenceErr;
+  EngineContext fast(fastErr, nullptr);
+  EngineContext reference(referenceErr, nullptr);
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(computeSimilarity(pa, pb, 0, typeIndex("rhytFuz2"), fast).value,
+              computeSimilarity(broken, other, typeIndex("rhytFuz2"), reference).value);
+  }
+  EXPECT_EQ(fastErr.str(), "");
+  EXPECT_EQ(referenceErr.str(), "Invalid BarTimeline.\nInvalid BarTimeline.\nInvalid BarTimeline.\n");
+}
+
+// Prepared melodies are read-only: threads compare them at once, each with
+// its own context, and get the values of a single thread.
+TEST(PreparedEngine, ThreadsShareThePreparedMelodies) {
+  std::ostringstream err;
+  SelectedMeasures selected;
+  addDefaultTypes(";", 0, selected, err);
+  for (const char* name : {"fourRw", "rawPC", "rhytGaus", "accents-opti1", "harmCorr"}) {
+    selected.measures.push_back(CombiType{{{{typeIndex(name)}, name, 1.0}}, name, ""});
+  }
+  const PreparationPlan plan = PreparationPlan::forMeasures(selected.measures, true, false);
+  std::mt19937 random(9);
+  std::vector<core::Melody> melodies = {test::loadMelody("melodies/DowntheGortRoadreel.csv"),
+                                        test::loadMelody("melodies/TipperaryHills.csv")};
+  for (int k = 0; k < 6; ++k) {
+    test::RandomMelodyShape shape;
+    shape.notes = 10 + random() % 30;
+    melodies.push_back(test::randomMelody(random, shape));
+  }
+  const std::vector<PreparedMelody> prepared = prepareMelodies(melodies, plan, err);
+  const auto compareAll = [&](std::vector<double>& values) {
+    std::ostringstream messages;
+    EngineContext context(messages, gaussTable());
+    for (std::size_t i = 0; i < prepared.size(); ++i) {
+      for (std::size_t j = 0; j < prepared.size(); ++j) {
+        const int t = findBestTransposition(prepared[i], prepared[j], context);
+        PairComparison pair(prepared[i], prepared[j], t, context);
+        for (const CombiType& m : selected.measures) values.push_back(pair.combi(m).value);
+      }
+    }
+  };
+  std::vector<double> alone;
+  compareAll(alone);
+  std::vector<double> first;
+  std::vector<double> second;
+  std::thread a([&] { compareAll(first); });
+  std::thread b([&] { compareAll(second); });
+  a.join();
+  b.join();
+  EXPECT_EQ(first, alone);
+  EXPECT_EQ(second, alone);
 }
 
 }  // namespace
