@@ -339,7 +339,6 @@ void NGramProfile::sweep(std::size_t upTo) {
   PositionSet repeated(n);
   std::vector<std::uint32_t> count(n, 0);
   std::vector<double> termOf;        // entropy term of a small count, for this length
-  std::vector<bool> termKnown;
   std::vector<std::size_t> counts;   // counts above 1, for Zipf
   std::vector<double> countLogs;     // ln(count), by count
   for (std::size_t i = 1; i <= upTo; ++i) {
@@ -361,21 +360,19 @@ void NGramProfile::sweep(std::size_t upTo) {
     double entropy = 0.0;
     if (f >= 2) {
       const double total = static_cast<double>(n - i + 1);
+      // p log2 p <= 0, so +1 marks a term not computed yet.
+      constexpr double kUnknown = 1.0;
       const std::size_t small = std::min<std::size_t>(n - i + 2, 64);
-      termOf.assign(small, 0.0);
-      termKnown.assign(small, false);
+      termOf.assign(small, kUnknown);
       active.forEach([&](std::size_t p) {
         const std::uint32_t c = count[p];
-        if (c < small && termKnown[c]) {
+        if (c < small && termOf[c] != kUnknown) {
           entropy -= termOf[c];
           return;
         }
         const double share = static_cast<double>(c) / total;
         const double t = share * std::log2(share);
-        if (c < small) {
-          termOf[c] = t;
-          termKnown[c] = true;
-        }
+        if (c < small) termOf[c] = t;
         entropy -= t;
       });
       entropy /= std::log2(static_cast<double>(f));

@@ -280,9 +280,26 @@ template <class V, std::size_t Vectors, std::size_t Texts>
 
   for (std::size_t t = 0; t < Texts; ++t) {
     distances[t] = lastColumnScore(m, n, blocks, [&](std::size_t b) {
-      return std::pair<std::uint64_t, std::uint64_t>{plus[t][b / L][b % L],
-                                                     minus[t][b / L][b % L]};
+      // Lanes of a vector do not bind to references: copied out.
+      const std::uint64_t p = plus[t][b / L][b % L];
+      const std::uint64_t mi = minus[t][b / L][b % L];
+      return std::pair<std::uint64_t, std::uint64_t>{p, mi};
     });
+  }
+}
+
+// One text.
+template <class V>
+[[gnu::always_inline]] inline void diagonalMyersOne(const EditPattern& pattern,
+                                                    std::span<const std::uint32_t> text,
+                                                    std::size_t* distance,
+                                                    EditDistanceWorkspace& workspace) {
+  switch ((pattern.blocks() + laneCount<V> - 1) / laneCount<V>) {
+    case 1: return diagonalMyers<V, 1, 1>(pattern, text, distance, workspace);
+    case 2: return diagonalMyers<V, 2, 1>(pattern, text, distance, workspace);
+    case 3: return diagonalMyers<V, 3, 1>(pattern, text, distance, workspace);
+    case 4: return diagonalMyers<V, 4, 1>(pattern, text, distance, workspace);
+    default: return diagonalMyers<V, 0, 1>(pattern, text, distance, workspace);
   }
 }
 
@@ -293,22 +310,13 @@ template <class V>
                                                         std::size_t count, std::size_t* distances,
                                                         EditDistanceWorkspace& workspace) {
   const std::size_t vectors = (pattern.blocks() + laneCount<V> - 1) / laneCount<V>;
-  if (count > 1 && vectors > 1) {
+  if (count == 1 || vectors > 1) {
     // Long patterns keep the vectors busy with one text.
     const std::size_t n = texts.size() / count;
     for (std::size_t t = 0; t < count; ++t) {
-      diagonalMyersAnySize<V>(pattern, texts.subspan(t * n, n), 1, distances + t, workspace);
+      diagonalMyersOne<V>(pattern, texts.subspan(t * n, n), distances + t, workspace);
     }
     return;
-  }
-  if (count == 1) {
-    switch (vectors) {
-      case 1: return diagonalMyers<V, 1, 1>(pattern, texts, distances, workspace);
-      case 2: return diagonalMyers<V, 2, 1>(pattern, texts, distances, workspace);
-      case 3: return diagonalMyers<V, 3, 1>(pattern, texts, distances, workspace);
-      case 4: return diagonalMyers<V, 4, 1>(pattern, texts, distances, workspace);
-      default: return diagonalMyers<V, 0, 1>(pattern, texts, distances, workspace);
-    }
   }
   // Several texts: worth it where one text leaves the vectors idle.
   switch (count) {
