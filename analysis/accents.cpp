@@ -280,12 +280,24 @@ std::vector<AccentRow> accentMatrix(const core::Melody& melody, std::uint32_t ma
 }
 
 std::vector<double> ruleAccents(const core::Melody& melody, std::uint32_t mask) {
+  // Only the columns of the mask can be set.
   const std::vector<AccentRow> rows = accentMatrix(melody, mask, 0.0, 1.0);
   std::vector<double> sums;
   sums.reserve(rows.size());
   for (const AccentRow& row : rows) {
     double s = 0.0;
     for (const double v : row) s += v;
+    sums.push_back(s);
+  }
+  return sums;
+}
+
+std::vector<double> ruleAccents(const std::vector<AccentRow>& matrix, std::uint32_t mask) {
+  std::vector<double> sums;
+  sums.reserve(matrix.size());
+  for (const AccentRow& row : matrix) {
+    double s = 0.0;
+    for (std::size_t k = 0; k < row.size(); ++k) s += (mask >> k) & 1u ? row[k] : 0.0;
     sums.push_back(s);
   }
   return sums;
@@ -316,12 +328,17 @@ std::vector<double> thomassenAccents(const core::Melody& melody, bool thresholde
 }
 
 std::vector<double> linearModelAccents(const core::Melody& melody, bool thresholded) {
-  const std::vector<AccentRow> rows = accentMatrix(melody, kLinearModelMask, 0.0, 1.0);
+  return linearModelAccents(accentMatrix(melody, kLinearModelMask, 0.0, 1.0), thresholded);
+}
+
+std::vector<double> linearModelAccents(const std::vector<AccentRow>& matrix, bool thresholded) {
   std::vector<double> values;
-  values.reserve(rows.size());
-  for (const AccentRow& row : rows) {
+  values.reserve(matrix.size());
+  for (const AccentRow& row : matrix) {
     double x = 0.0;
-    for (std::size_t k = 0; k < row.size(); ++k) x += kLinearCoefficients[k] * row[k];
+    for (std::size_t k = 0; k < row.size(); ++k) {
+      x += kLinearCoefficients[k] * ((kLinearModelMask >> k) & 1u ? row[k] : 0.0);
+    }
     const double e = std::exp(x);
     const double v = e / (e + 1.0);
     values.push_back(thresholded ? (v >= kModelThreshold ? 1.0 : 0.0) : v);
@@ -332,11 +349,15 @@ std::vector<double> linearModelAccents(const core::Melody& melody, bool threshol
 std::vector<double> treeModelAccents(const core::Melody& melody, bool thresholded) {
   const std::vector<AccentRow> rows = accentMatrix(melody, kTreeModelMask, 0.0, 1.0);
   if (rows.empty()) return {};
-  const std::vector<double> thomassen = thomassenAccents(melody, false);
+  return treeModelAccents(rows, thomassenAccents(melody, false), thresholded);
+}
+
+std::vector<double> treeModelAccents(const std::vector<AccentRow>& matrix,
+                                     const std::vector<double>& thomassen, bool thresholded) {
   std::vector<double> values;
-  values.reserve(rows.size());
-  for (std::size_t t = 0; t < rows.size(); ++t) {
-    const AccentRow& r = rows[t];
+  values.reserve(matrix.size());
+  for (std::size_t t = 0; t < matrix.size(); ++t) {
+    const AccentRow& r = matrix[t];
     const double h = thomassen[t];
     double v = 0.0;
     if (r[kLongPr] > 0.5) {

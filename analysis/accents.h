@@ -89,4 +89,13 @@ std::vector<double> linearModelAccents(const core::Melody& melody, bool threshol
 /// (0, 1); thresholded: 1 when >= 10/29, else 0. Empty as accentMatrix.
 std::vector<double> treeModelAccents(const core::Melody& melody, bool thresholded);
 
+/// The same three from an accent matrix computed with base 0 and fire value
+/// 1 for a mask that holds the rules needed (all rules, say: a rule's column
+/// does not depend on the other rules of the mask); the Thomassen accents
+/// (unthresholded) for the tree model. The same values as from the melody.
+std::vector<double> ruleAccents(const std::vector<AccentRow>& matrix, std::uint32_t mask);
+std::vector<double> linearModelAccents(const std::vector<AccentRow>& matrix, bool thresholded);
+std::vector<double> treeModelAccents(const std::vector<AccentRow>& matrix,
+                                     const std::vector<double>& thomassen, bool thresholded);
+
 }  // namespace suite::analysis

@@ -49,20 +49,29 @@ std::vector<ContourPoint> contourPoints(std::span<const std::int8_t> pitches,
 
 std::vector<double> contourCurve(std::span<const std::int8_t> pitches, ContourMethod method) {
   std::vector<double> curve;
-  const std::size_t n = pitches.size();
-  if (n == 0) return curve;
-  const std::vector<ContourPoint> points = contourPoints(pitches, method);
-  curve.reserve(n);
+  if (pitches.empty()) return curve;
+  contourCurve(contourPoints(pitches, method), pitches.size(), 0.0, curve);
+  return curve;
+}
+
+void contourCurve(std::span<const ContourPoint> points, std::size_t notes, double shift,
+                  std::vector<double>& curve) {
+  curve.clear();
+  if (notes == 0 || points.empty()) return;
+  curve.reserve(notes);
   std::size_t seg = 0;  // points[seg] is at or before t, points[seg + 1] after it
-  for (std::size_t t = 0; t + 1 < n; ++t) {
+  for (std::size_t t = 0; t + 1 < notes; ++t) {
     while (seg + 2 < points.size() && points[seg + 1].index <= t) ++seg;
     const ContourPoint& a = points[seg];
     const ContourPoint& b = points[seg + 1];
-    const double slope = (b.value - a.value) / double(b.index - a.index);
-    curve.push_back(a.value + slope * double(t - a.index));
+    // The pitches are integers, so the difference of two shifted values is
+    // the difference of the unshifted ones.
+    const double from = a.value + shift;
+    const double slope = ((b.value + shift) - from) / double(b.index - a.index);
+    curve.push_back(from + slope * double(t - a.index));
   }
-  curve.push_back(double(pitches[n - 1]));
-  return curve;
+  // The last contour point is the last note.
+  curve.push_back(points.back().value + shift);
 }
 
 }  // namespace suite::analysis

@@ -31,4 +31,11 @@ std::vector<ContourPoint> contourPoints(std::span<const std::int8_t> pitches,
 /// points; equals the pitch at every contour point.
 std::vector<double> contourCurve(std::span<const std::int8_t> pitches, ContourMethod method);
 
+/// The curve through \a points (as contourPoints gives them for \a notes
+/// notes) of the pitches raised by \a shift semitones, into \a curve: the
+/// contour points of transposed pitches are the same notes, so only their
+/// values move. With shift 0 the same values as contourCurve.
+void contourCurve(std::span<const ContourPoint> points, std::size_t notes, double shift,
+                  std::vector<double>& curve);
+
 }  // namespace suite::analysis

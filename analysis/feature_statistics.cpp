@@ -117,9 +117,9 @@ double maximum(std::span<const double> values) {
   return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
 }
 
-// First split position of the largest divergence; 0 when none exceeds 0.
-double divergenceMaximum(std::span<const double> values) {
-  const std::vector<double> divergences = jensenShannonDivergences(values);
+}  // namespace
+
+double firstLargestPosition(std::span<const double> divergences) {
   double best = 0.0;
   std::size_t position = 0;
   for (std::size_t s = 0; s < divergences.size(); ++s) {
@@ -129,6 +129,13 @@ double divergenceMaximum(std::span<const double> values) {
     }
   }
   return static_cast<double>(position);
+}
+
+namespace {
+
+// First split position of the largest divergence; 0 when none exceeds 0.
+double divergenceMaximum(std::span<const double> values) {
+  return firstLargestPosition(jensenShannonDivergences(values));
 }
 
 }  // namespace
@@ -149,20 +156,29 @@ double normalizedEntropy(std::span<const double> values) {
   return normalizedEntropyOfCounts(distributionOf(values).counts);
 }
 
-std::vector<double> jensenShannonDivergences(std::span<const double> values) {
+namespace {
+
+std::vector<double> divergencesOf(std::span<const double> values,
+                                  const std::vector<double>& distinct,
+                                  const std::vector<std::size_t>& counts) {
   std::vector<double> result;
   const std::size_t n = values.size();
   if (n < 2) return result;
-  const Distribution d = distributionOf(values);
-  const std::size_t k = d.distinct.size();
+  const std::size_t k = distinct.size();
   std::vector<std::size_t> id(n);
   for (std::size_t t = 0; t < n; ++t) {
     id[t] = static_cast<std::size_t>(
-        std::lower_bound(d.distinct.begin(), d.distinct.end(), values[t]) - d.distinct.begin());
+        std::lower_bound(distinct.begin(), distinct.end(), values[t]) - distinct.begin());
   }
   std::vector<std::size_t> before(k, 0);  // counts in the first part
   result.reserve(n - 1);
   const double total = static_cast<double>(n);
+  // Within one split the terms of the two parts depend only on a count, and
+  // values often share one: each is computed once per split (stamped).
+  std::vector<double> firstTerm(n + 1);
+  std::vector<double> secondTerm(n + 1);
+  std::vector<std::size_t> firstStamp(n + 1, n);
+  std::vector<std::size_t> secondStamp(n + 1, n);
   for (std::size_t s = 0; s + 1 < n; ++s) {
     ++before[id[s]];
     const double n1 = static_cast<double>(s + 1);
@@ -171,15 +187,98 @@ std::vector<double> jensenShannonDivergences(std::span<const double> values) {
     const double w2 = n2 / total;
     double sum = 0.0;
     for (std::size_t v = 0; v < k; ++v) {
-      const double p1 = static_cast<double>(before[v]) / n1;
-      const double p2 = static_cast<double>(d.counts[v] - before[v]) / n2;
+      const std::size_t c1 = before[v];
+      const std::size_t c2 = counts[v] - before[v];
+      const double p1 = static_cast<double>(c1) / n1;
+      const double p2 = static_cast<double>(c2) / n2;
       const double m = w1 * p1 + w2 * p2;
-      sum += entropyTerm(m) - w1 * entropyTerm(p1) - w2 * entropyTerm(p2);
+      if (firstStamp[c1] != s) {
+        firstTerm[c1] = entropyTerm(p1);
+        firstStamp[c1] = s;
+      }
+      if (secondStamp[c2] != s) {
+        secondTerm[c2] = entropyTerm(p2);
+        secondStamp[c2] = s;
+      }
+      sum += entropyTerm(m) - w1 * firstTerm[c1] - w2 * secondTerm[c2];
     }
     const double divergence = std::fabs(sum);
     result.push_back(divergence < kNegligible ? 0.0 : divergence);
   }
   return result;
+}
+
+}  // namespace
+
+std::vector<double> jensenShannonDivergences(std::span<const double> values) {
+  if (values.size() < 2) return {};
+  const Distribution d = distributionOf(values);
+  return divergencesOf(values, d.distinct, d.counts);
+}
+
+std::vector<double> jensenShannonDivergences(std::span<const double> values,
+                                             const SequenceSummary& summary) {
+  return divergencesOf(values, summary.distinct, summary.counts);
+}
+
+SequenceSummary summarize(std::span<const double> values) {
+  SequenceSummary s;
+  s.sorted.assign(values.begin(), values.end());
+  std::sort(s.sorted.begin(), s.sorted.end());
+  for (const double v : s.sorted) {
+    if (s.distinct.empty() || s.distinct.back() != v) {
+      s.distinct.push_back(v);
+      s.counts.push_back(1);
+    } else {
+      ++s.counts.back();
+    }
+  }
+  s.firstIndex.assign(s.distinct.size(), values.size());
+  for (std::size_t t = 0; t < values.size(); ++t) {
+    const auto v = static_cast<std::size_t>(
+        std::lower_bound(s.distinct.begin(), s.distinct.end(), values[t]) - s.distinct.begin());
+    s.firstIndex[v] = std::min(s.firstIndex[v], t);
+  }
+  return s;
+}
+
+std::vector<double> sequenceStatistic(std::span<const double> values, std::uint32_t parameter,
+                                      const SequenceSummary& summary) {
+  using namespace feature_statistic;
+  const auto first = [&](std::uint32_t bit) {
+    // The first bit of the order of sequenceStatistic that the parameter holds.
+    constexpr std::uint32_t kOrder[] = {kCount,   kRange,   kMean,    kModus,    kMedian,
+                                        kVariance, kMinimum, kMaximum, kEntropy, kSkewness,
+                                        kKurtosis, kDivergences, kDivergenceMaximum};
+    for (const std::uint32_t b : kOrder) {
+      if ((parameter & b) != 0) return b == bit;
+    }
+    return false;
+  };
+  if (parameter == 0 || values.empty()) return sequenceStatistic(values, parameter);
+  if (first(kMedian)) {
+    const std::vector<double>& sorted = summary.sorted;
+    const std::size_t n = sorted.size();
+    return {n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0};
+  }
+  if (first(kModus)) {
+    // Among the values of maximal count, the one that occurs first.
+    std::size_t best = 0;
+    for (std::size_t v = 1; v < summary.counts.size(); ++v) {
+      if (summary.counts[v] > summary.counts[best] ||
+          (summary.counts[v] == summary.counts[best] &&
+           summary.firstIndex[v] < summary.firstIndex[best])) {
+        best = v;
+      }
+    }
+    return {values[summary.firstIndex[best]]};
+  }
+  if (first(kEntropy)) return {normalizedEntropyOfCounts(summary.counts)};
+  if (first(kDivergences)) return jensenShannonDivergences(values, summary);
+  if (first(kDivergenceMaximum)) {
+    return {firstLargestPosition(jensenShannonDivergences(values, summary))};
+  }
+  return sequenceStatistic(values, parameter);
 }
 
 std::vector<double> sequenceStatistic(std::span<const double> values, std::uint32_t parameter) {

@@ -49,6 +49,45 @@ class NGramCounter {
 /// (0, 1] for real counts; 0 for fewer than 2 counts.
 double zipfComplexity(std::span<const std::size_t> counts);
 
+/// The distinct n-grams of every length of one sequence with their counts,
+/// from its suffix array: the groups of suffixes that share their first i
+/// values are the distinct i-grams, and as i grows each group only splits.
+/// So all lengths together cost O(c log c) for the numbers of distinct
+/// n-grams, and the counts of a length cost O(their number), also where
+/// NGramCounter would count O(c) n-grams for each of O(c) lengths (periodic
+/// sequences never become all distinct). Values are compared exactly; the
+/// values must not be NaN.
+class NGramProfile {
+ public:
+  explicit NGramProfile(std::span<const double> values);
+
+  std::size_t size() const { return length_; }
+
+  /// The same value as ngramComplexity(values, maxLength, term, weighted).
+  double complexity(std::uint32_t maxLength, NGramTerm term, bool weighted);
+
+ private:
+  // One group of equal n-grams for the lengths first .. last.
+  struct Group {
+    std::uint32_t first;
+    std::uint32_t last;
+    std::uint32_t position;  // first occurrence
+    std::uint32_t count;
+  };
+  // The term of length i (1-based), computed on first use.
+  double term(std::size_t i, NGramTerm kind);
+  void sweep(std::size_t upTo);  // entropy and Zipf terms of lengths 1 .. upTo
+
+  std::size_t length_ = 0;
+  std::vector<Group> groups_;
+  std::vector<std::uint32_t> distinct_;   // index i: distinct i-grams (i >= 1)
+  std::vector<double> entropy_;           // index i; NaN until computed
+  std::vector<double> zipf_;
+  std::vector<double> rankLog_;           // ln(r)
+  std::vector<double> rankLogs_;          // sum of ln(r) and of ln(r)^2 for r <= K
+  std::vector<double> rankLogSquares_;
+};
+
 /// N-gram complexity of \a values with n-gram lengths 1 .. \a maxLength
 /// (0: as many as the sequence allows, stopping once all n-grams of a length
 /// are distinct). A length with a single distinct n-gram ends the sum

@@ -34,6 +34,7 @@ struct Sequences {
   std::vector<double> pitchesA, pitchesB;  // concatenated tunes, 280+ values each
   std::vector<double> intervalsA, intervalsB;
   std::vector<double> roughA, roughB;
+  std::vector<double> tatumsA, tatumsB;  // tatum expansions, 500+ values each
 };
 
 const Sequences& sequences() {
@@ -52,6 +53,10 @@ const Sequences& sequences() {
     r.intervalsB = intervalSequence(gort, Intervals);
     r.roughA = intervalSequence(galway, Intervals | Rough);
     r.roughB = intervalSequence(gort, Intervals | Rough);
+    std::ostream none(nullptr);
+    r.tatumsA = join(pitchSequence(galway.expandToTatums(none)),
+                     pitchSequence(tipperary.expandToTatums(none)));
+    r.tatumsB = join(pitchSequence(gort.expandToTatums(none)), pitchSequence(galway.expandToTatums(none)));
     return r;
   }();
   return s;
@@ -68,6 +73,20 @@ void editDistanceWithWorkspace(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(editDistance(x, y, workspace));
 }
 BENCHMARK(editDistanceWithWorkspace)->Arg(50)->Arg(200);
+
+// The kernel alone: the pattern prepared and the text mapped once.
+void editDistancePrepared(benchmark::State& state) {
+  const auto& s = sequences();
+  const bool tatums = state.range(0) > 280;
+  const auto x = first(tatums ? s.tatumsA : s.pitchesA, state.range(0));
+  const auto y = first(tatums ? s.tatumsB : s.pitchesB, state.range(0));
+  const EditPattern pattern(x);
+  EditDistanceWorkspace workspace;
+  std::vector<std::int32_t> text;
+  pattern.symbolsOf(y, text);
+  for (auto _ : state) benchmark::DoNotOptimize(editDistance(pattern, text, workspace));
+}
+BENCHMARK(editDistancePrepared)->Arg(64)->Arg(184)->Arg(280)->Arg(547);
 
 void editDistanceFreshWorkspace(benchmark::State& state) {
   const auto x = first(sequences().pitchesA, state.range(0));

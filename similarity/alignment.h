@@ -8,6 +8,12 @@
 
 namespace suite::similarity {
 
+/// Number of leading values that may be dropped when aligning: the notes
+/// before the running duration first exceeds a tenth of the total (at most
+/// 8); the last index when it never does; 0 for an empty or inconsistent
+/// melody.
+std::size_t skipCount(const core::Melody& melody);
+
 /// Scores the window pairs of \a s (the shorter sequence, b values) against
 /// \a l (c >= b values) and returns the best score with its offset: first,
 /// for i = 1 .. skip, the first i values of s are dropped and the rest is laid

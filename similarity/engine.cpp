@@ -9,6 +9,7 @@
 #include "similarity/accent_measures.h"
 #include "similarity/alignment.h"
 #include "similarity/edit_distance.h"
+#include "similarity/engine_scratch.h"
 #include "similarity/fourier_spectrum.h"
 #include "similarity/fuzzy_rhythm.h"
 #include "similarity/gauss_rhythm.h"
@@ -21,28 +22,11 @@
 
 namespace suite::similarity {
 
-/// Scratch buffers of one engine context, reused from pair to pair.
-struct EngineScratch {
-  EditDistanceWorkspace editDistance;
-  NGramWorkspace nGrams;
-  FuzzyRhythmWorkspace fuzzyRhythm;
-  SpectrumWorkspace spectrum;
-  std::vector<double> wholeSpectrum;  ///< spectrum of the shorter sequence in an alignment
-  std::vector<double> transposed;  ///< the second melody's pitches under a shift
-  std::vector<double> transposedExpanded;
-};
-
 EngineContext::EngineContext(std::ostream& errorStream, const GaussTable* gaussTable)
     : err(errorStream), gauss(gaussTable), scratch_(std::make_unique<EngineScratch>()) {}
 
 EngineContext::~EngineContext() = default;
 
-namespace {
-
-constexpr double kUndefined = -1.0;
-
-// Number of leading values that may be dropped when aligning: the notes
-// before the running duration first exceeds a tenth of the total (at most 8).
 std::size_t skipCount(const core::Melody& m) {
   if (m.pitches.size() != m.durations.size() || m.pitches.empty()) return 0;
   const std::uint64_t limit = std::min<std::uint64_t>(m.totalDuration() / 10, 8);
@@ -53,6 +37,10 @@ std::size_t skipCount(const core::Melody& m) {
   }
   return m.pitches.size() - 1;
 }
+
+namespace {
+
+constexpr double kUndefined = -1.0;
 
 double scoreWindows(std::span<const double> x, std::span<const double> y, std::uint32_t flags,
                     EngineContext& context) {

@@ -52,6 +52,32 @@ double nGramSimilarity(std::span<const double> s, std::span<const double> l, std
 double nGramSimilarity(std::span<const int> s, std::span<const int> l, std::uint32_t flags, int n,
                        NGramWorkspace& workspace);
 
+/// The distinct n-grams of one sequence with their counts, prepared once per
+/// melody so that two sequences compare by merging their profiles. An
+/// n-gram is packed exactly into one key when n <= 4 and its values are
+/// integers within 16 bits (intervals, interval classes, duration classes);
+/// otherwise the profile is not packed and the sequences are compared as
+/// they are.
+struct NGramProfile {
+  std::size_t n = 0;                  ///< n-gram length; 0: not prepared
+  bool packed = false;
+  std::vector<std::uint64_t> keys;    ///< distinct n-grams, ascending
+  std::vector<std::uint32_t> counts;  ///< occurrences of each
+};
+
+/// The profile of the n-grams of \a values (n >= 1).
+NGramProfile nGramProfile(std::span<const double> values, std::size_t n);
+NGramProfile nGramProfile(std::span<const int> values, std::size_t n);
+
+/// nGramSimilarity of two sequences with their profiles (prepared for the
+/// length max(n, 1)); the same value as from the sequences alone.
+double nGramSimilarity(std::span<const double> s, const NGramProfile& profileS,
+                       std::span<const double> l, const NGramProfile& profileL,
+                       std::uint32_t flags, int n, NGramWorkspace& workspace);
+double nGramSimilarity(std::span<const int> s, const NGramProfile& profileS,
+                       std::span<const int> l, const NGramProfile& profileL, std::uint32_t flags,
+                       int n, NGramWorkspace& workspace);
+
 /// The same with a temporary workspace (allocates).
 double nGramSimilarity(std::span<const double> s, std::span<const double> l, std::uint32_t flags,
                        int n);

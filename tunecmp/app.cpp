@@ -165,6 +165,16 @@ int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ost
   std::optional<text::OutputFile>& list = outputs.list;
   std::optional<text::OutputFile>& report = outputs.report;
 
+  // Each melody is prepared once for all its pairs.
+  const similarity::PreparationPlan plan = similarity::PreparationPlan::forMeasures(
+      measures, settings.transpositionSearch, settings.phraseMode);
+  const std::vector<similarity::PreparedMelody> prepared1 =
+      similarity::prepareMelodies(melodies1, plan, err);
+  std::vector<similarity::PreparedMelody> ownPrepared2;
+  if (!settings.sameList) ownPrepared2 = similarity::prepareMelodies(melodies2, plan, err);
+  const std::vector<similarity::PreparedMelody>& prepared2 =
+      settings.sameList ? prepared1 : ownPrepared2;
+
   similarity::EngineContext engine(err, gauss.get());
   const PairRun pairRun{settings, measures, engine, environment, out, err, list ? &*list : nullptr};
   std::optional<PairTable> table;
@@ -178,7 +188,7 @@ int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ost
   forEachPair(mode, list1.size(), list2.size(), [&](std::size_t i, std::size_t j) {
     if (progress && pairLines) progress->interrupt();
     const std::vector<double> values =
-        comparePair(pairRun, melodies1[i], melodies2[j], list1[i], list2[j]);
+        comparePair(pairRun, prepared1[i], prepared2[j], list1[i], list2[j]);
     if (table) table->store(i, j, values);
     if (progress) progress->advance();
     // Once the list cannot be written, comparing more is of no use.

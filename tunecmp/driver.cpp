@@ -55,16 +55,12 @@ bool forEachPair(PairMode mode, std::size_t n1, std::size_t n2,
   return true;
 }
 
-PairValues computePair(const core::Melody& a, const core::Melody& b,
+PairValues computePair(const similarity::PreparedMelody& a, const similarity::PreparedMelody& b,
                        const std::vector<similarity::CombiType>& measures, int t,
                        const CompareSettings& settings, std::string& rowText,
                        similarity::EngineContext& engine, std::ostream& err) {
-  core::Melody shifted;
-  if (t != 0) {
-    shifted = b;
-    for (std::int8_t& p : shifted.pitches) p = static_cast<std::int8_t>(p + t);
-  }
-  const core::Melody& bt = t != 0 ? shifted : b;
+  // b transposed by t: values that move with the pitches are derived once.
+  similarity::PairComparison pair(a, b, t, engine);
 
   PairValues result;
   result.hit = settings.threshold <= 0;
@@ -73,9 +69,9 @@ PairValues computePair(const core::Melody& a, const core::Melody& b,
     double value = 0.0;
     double extra = 0.0;
     if (settings.phraseMode) {
-      value = similarity::phraseSimilarity(a, bt, measure, engine);
+      value = pair.phrases(measure);
     } else {
-      const similarity::SimilarityResult r = similarity::evaluateCombiType(a, bt, measure, engine);
+      const similarity::SimilarityResult r = pair.combi(measure);
       value = r.value;
       if (measure.terms.size() == 1) extra = r.bestOffset;
     }
@@ -88,8 +84,8 @@ PairValues computePair(const core::Melody& a, const core::Melody& b,
     if (settings.verbosity > 0) err << line;
     if (settings.threshold > 0 && value >= settings.threshold) {
       result.hit = true;
-      err << "Found sim>= " << text::formatGeneral(settings.threshold) << " for " << a.name << ':'
-          << bt.name << '\n';
+      err << "Found sim>= " << text::formatGeneral(settings.threshold) << " for "
+          << a.melody().name << ':' << b.melody().name << '\n';
       if (settings.verbosity == 0) err << line;
     }
   }
@@ -97,8 +93,9 @@ PairValues computePair(const core::Melody& a, const core::Melody& b,
   return result;
 }
 
-std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const core::Melody& b,
-                                const std::string& name1, const std::string& name2) {
+std::vector<double> comparePair(const PairRun& run, const similarity::PreparedMelody& a,
+                                const similarity::PreparedMelody& b, const std::string& name1,
+                                const std::string& name2) {
   const CompareSettings& settings = run.settings;
   std::ostream& err = run.err;
   const auto& now = run.environment.processorMilliseconds;
@@ -107,7 +104,7 @@ std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const
         << "----------------------------------------------------\n\n";
   }
   if (settings.verbosity >= 2) {
-    for (const core::Melody* m : {&a, &b}) {
+    for (const core::Melody* m : {&a.melody(), &b.melody()}) {
       if (m->empty()) continue;
       m->printMelodySummary(run.out, err);
       err << '\n';

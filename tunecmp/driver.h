@@ -11,6 +11,7 @@
 
 #include "core/melody.h"
 #include "similarity/engine.h"
+#include "similarity/prepared_melody.h"
 #include "similarity/types_file.h"
 #include "text/output_file.h"
 #include "text/program.h"
@@ -59,7 +60,7 @@ struct PairValues {
 /// Computes every measure for \a a against \a b transposed by \a t semitones,
 /// appending "%1.4f" + separator per value to \a rowText, with the
 /// per-measure progress lines on \a err.
-PairValues computePair(const core::Melody& a, const core::Melody& b,
+PairValues computePair(const similarity::PreparedMelody& a, const similarity::PreparedMelody& b,
                        const std::vector<similarity::CombiType>& measures, int t,
                        const CompareSettings& settings, std::string& rowText,
                        similarity::EngineContext& engine, std::ostream& err);
@@ -80,8 +81,9 @@ struct PairRun {
 /// the pair reaches the threshold; each line is handed to the system at
 /// once, and a failure stays in run.list). \a name1 and \a name2 are the
 /// names of the melodies as listed. Returns the values, one per measure.
-std::vector<double> comparePair(const PairRun& run, const core::Melody& a, const core::Melody& b,
-                                const std::string& name1, const std::string& name2);
+std::vector<double> comparePair(const PairRun& run, const similarity::PreparedMelody& a,
+                                const similarity::PreparedMelody& b, const std::string& name1,
+                                const std::string& name2);
 
 /// Writes the summary of every non-empty melody and of each of its phrases
 /// to "phraseInfo.txt" (replacing it): array 1, then array 2 unless it is

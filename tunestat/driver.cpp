@@ -55,13 +55,15 @@ class MelodyStream {
   std::size_t leftOut_ = 0;
 };
 
-// The selected features of one melody, in selection order.
+// The selected features of one melody, in selection order; what several
+// features share is computed once.
 std::vector<std::vector<double>> computeFeatures(const core::Melody& melody,
                                                  const analysis::FeatureSelection& features) {
+  analysis::MelodyFeatures prepared(melody);
   std::vector<std::vector<double>> values;
   values.reserve(features.size());
   for (const analysis::FeatureDef* feature : features) {
-    values.push_back(analysis::computeFeature(melody, *feature));
+    values.push_back(prepared.compute(*feature));
   }
   return values;
 }
@@ -122,8 +124,9 @@ ModeResult runFeatureMode(const analysis::FeatureSelection& features,
     if (melodies.read(i, melody)) {
       if (!sink) open();
       row.clear();
+      analysis::MelodyFeatures prepared(melody);
       for (const analysis::FeatureDef* feature : features) {
-        const std::vector<double> values = analysis::computeFeature(melody, *feature);
+        const std::vector<double> values = prepared.compute(*feature);
         row.push_back(values.empty() ? kUndefined : values.front());
       }
       sink->write(settings.format == OutputFormat::Arff ? formatRow(format, row)
