@@ -14,6 +14,7 @@ namespace {
 
 using text::chompLine;
 using text::fieldOf;
+using text::isDigit;
 using text::LineReader;
 using text::parseDoubleLenient;
 using text::parseIntLenient;
@@ -26,7 +27,6 @@ struct Header {
 };
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Line 1: "<num>/<den>", "Ticks" followed later by the ticks per beat, and
 // optionally "Key" with the annotated key 5 characters after its start.

@@ -9,7 +9,7 @@ bool LineReader::next(std::string& line) {
   std::streambuf* buf = in_.rdbuf();
   if (buf == nullptr || !in_.good()) return false;
   using Traits = std::char_traits<char>;
-  while (line.size() < kMaxLineLength) {
+  while (line.size() < maxLength_) {
     const Traits::int_type c = buf->sbumpc();
     if (Traits::eq_int_type(c, Traits::eof())) {
       in_.setstate(std::ios::eofbit);
@@ -26,14 +26,19 @@ bool LineReader::next(std::string& line) {
   return true;
 }
 
+std::string_view withoutLineEnd(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
 bool BoundedLineReader::next(std::string& line) {
   if (!refusal_.empty() || !lines_.next(line)) return false;
   ++count_;
   const bool continuation = continued_;
   continued_ = line.back() != '\n';
-  std::string_view rest = line;  // of a continued line: beyond the first piece
-  if (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
-  if (!rest.empty() && rest.back() == '\r') rest.remove_suffix(1);
+  // Of a continued line: beyond the first piece.
+  const std::string_view rest = withoutLineEnd(line);
   if (line.find('\0') != std::string::npos) {
     refusal_ = "not a text file (NUL byte in line " + std::to_string(count_) + ")";
   } else if (bounds_.refuseLongLines && continuation && !rest.empty()) {

@@ -8,17 +8,19 @@
 
 namespace suite::text {
 
-/// Reads text in lines of at most kMaxLineLength characters, keeping the line
-/// feed that ends a line (as C's fgets with a 1024-byte buffer does). A longer
-/// line comes out as several lines. The one difference to fgets: when a piece
-/// of exactly kMaxLineLength characters is directly followed by its line feed,
-/// that line feed belongs to the piece, so a line of 1023 characters is read
-/// as one line and not as that line plus a spurious empty one.
+/// Reads text in lines of at most kMaxLineLength characters (or the length
+/// given), keeping the line feed that ends a line (as C's fgets with a
+/// 1024-byte buffer does). A longer line comes out as several lines. The one
+/// difference to fgets: when a piece of exactly the maximum length is
+/// directly followed by its line feed, that line feed belongs to the piece,
+/// so a line of 1023 characters is read as one line and not as that line plus
+/// a spurious empty one.
 class LineReader {
  public:
   static constexpr std::size_t kMaxLineLength = 1023;
 
-  explicit LineReader(std::istream& in) : in_(in) {}
+  explicit LineReader(std::istream& in, std::size_t maxLength = kMaxLineLength)
+      : in_(in), maxLength_(maxLength) {}
 
   /// Reads the next line into \a line. False at end of input (nothing read) or
   /// on a read error (see failed()).
@@ -29,7 +31,12 @@ class LineReader {
 
  private:
   std::istream& in_;
+  std::size_t maxLength_;
 };
+
+/// \a line without its line feed and a carriage return before it, so that
+/// files with Windows line ends read like the others.
+std::string_view withoutLineEnd(std::string_view line);
 
 /// Bounds on a text input read in lines: an input beyond them is refused
 /// instead of read, so that binary or endless input ends at once and in

@@ -7,6 +7,9 @@
 
 namespace suite::text {
 
+/// An ASCII digit, whatever the locale.
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 /// Reads an integer the way C's atoi does: leading white space skipped, an
 /// optional sign, then decimal digits up to the first non-digit. Text without
 /// digits gives 0. Unlike atoi, values beyond the 32-bit range saturate at

@@ -9,7 +9,7 @@
 
 #include "text/text_format.h"
 #include "text/text_parse.h"
-#include "tuneport/formats/text_lines.h"
+#include "text/line_reader.h"
 #include "tuneport/model/metric_counter.h"
 #include "tuneport/model/saturating.h"
 #include "tuneport/model/validation.h"
@@ -122,7 +122,7 @@ bool parseSignature(std::string_view line, Signature& sig, std::string& errorTex
     return false;
   }
   std::size_t start = slash;
-  while (start > 0 && isDigit(line[start - 1])) --start;
+  while (start > 0 && text::isDigit(line[start - 1])) --start;
   sig.numerator = start < slash ? text::parseIntLenient(line.substr(start, slash - start)) : 0;
   if (sig.numerator == 0) {
     errorText = "No signature found";
@@ -137,9 +137,9 @@ bool parseSignature(std::string_view line, Signature& sig, std::string& errorTex
   // follows on the line must not be taken for one).
   const std::size_t ticks = line.find("Ticks");
   std::size_t pos = ticks == std::string_view::npos ? line.size() : ticks + 5;
-  while (pos < line.size() && !isDigit(line[pos]) &&
+  while (pos < line.size() && !text::isDigit(line[pos]) &&
          !((line[pos] == '-' || line[pos] == '+') && pos + 1 < line.size() &&
-           isDigit(line[pos + 1])))
+           text::isDigit(line[pos + 1])))
     ++pos;
   sig.ticksPerBeat = pos < line.size() ? text::parseIntLenient(line.substr(pos)) : 0;
   if (sig.ticksPerBeat == 0) {
@@ -182,26 +182,26 @@ struct TableLine {
 bool readLines(std::istream& in, const std::string& fileName, ConverterMelody& melody,
                std::string& errorText) {
   std::string line;
-  if (!nextLine(in, line, kMaxLineLength)) {
+  if (!text::LineReader(in, kMaxLineLength).next(line)) {
     errorText = in.bad() ? fileName + ": I/O Error" : "File empty";
     return false;
   }
   Signature sig;
-  if (!parseSignature(withoutLineEnd(line), sig, errorText)) return false;
-  if (!nextLine(in, line, kMaxLineLength)) {
+  if (!parseSignature(text::withoutLineEnd(line), sig, errorText)) return false;
+  if (!text::LineReader(in, kMaxLineLength).next(line)) {
     errorText = fileName + ": I/O Error";
     return false;
   }
   std::array<int, kUsedColumns> column{};
-  if (!findColumns(withoutLineEnd(line), column)) {
+  if (!findColumns(text::withoutLineEnd(line), column)) {
     errorText = " Insufficient data description";
     return false;
   }
 
   std::vector<TableLine> lines;
   std::string fields;
-  while (nextLine(in, line, kMaxLineLength)) {
-    fields.assign(withoutLineEnd(line));
+  while (text::LineReader(in, kMaxLineLength).next(line)) {
+    fields.assign(text::withoutLineEnd(line));
     for (char& c : fields)
       if (c == ',') c = '.';
     const auto field = [&](Column c) { return text::fieldOf(fields, column[c]); };

@@ -11,7 +11,8 @@
 #include <utility>
 
 #include "text/text_format.h"
-#include "tuneport/formats/text_lines.h"
+#include "text/text_parse.h"
+#include "text/line_reader.h"
 #include "tuneport/model/saturating.h"
 #include "tuneport/model/validation.h"
 #include "tuneport/segmentation/pitch_statistics.h"
@@ -38,9 +39,9 @@ bool scanLine(std::string_view line, std::string_view prefix, std::span<std::int
     while (i < line.size() && isSpace(line[i])) ++i;
     bool negative = false;
     if (i < line.size() && (line[i] == '+' || line[i] == '-')) negative = line[i++] == '-';
-    if (i >= line.size() || !isDigit(line[i])) return false;
+    if (i >= line.size() || !text::isDigit(line[i])) return false;
     std::int64_t magnitude = 0;
-    for (; i < line.size() && isDigit(line[i]); ++i)
+    for (; i < line.size() && text::isDigit(line[i]); ++i)
       magnitude = std::min<std::int64_t>(magnitude * 10 + (line[i] - '0'), std::int64_t{1} << 32);
     const std::int64_t value = negative ? -magnitude : magnitude;
     const bool time = k + 1 < values.size() || values.size() == 1;
@@ -81,7 +82,7 @@ bool readNoteForm(std::istream& in, std::string& line, std::ostream& out, Conver
                   std::string& errorText) {
   std::optional<NoteLine> previous;
   do {
-    const std::string_view text = withoutLineEnd(line);
+    const std::string_view text = text::withoutLineEnd(line);
     if (text.empty() || text.front() == '%') continue;
     std::array<std::int64_t, 3> v{};
     NoteLine entry;
@@ -100,7 +101,7 @@ bool readNoteForm(std::istream& in, std::string& line, std::ostream& out, Conver
       emit(melody, out, previous->start, end - previous->start, previous->pitch);
     }
     previous = entry;
-  } while (nextLine(in, line, kMaxLineLength));
+  } while (text::LineReader(in, kMaxLineLength).next(line));
   if (in.bad()) errorText = "I/O error during read.";
   if (previous && !previous->rest)
     emit(melody, out, previous->start, previous->end - previous->start, previous->pitch);
@@ -116,7 +117,7 @@ bool readEventForm(std::istream& in, std::string& line, std::ostream& out, Conve
   std::int64_t onTime = 0;
   std::int64_t offTime = std::numeric_limits<std::int64_t>::min();
   do {
-    const std::string_view text = withoutLineEnd(line);
+    const std::string_view text = text::withoutLineEnd(line);
     std::array<std::int64_t, 2> v{};
     if (scanLine(text, "Note-on", v)) {
       if (last == Event::On || v[0] < offTime) return fail(errorText, "Polyphonic data.");
@@ -132,7 +133,7 @@ bool readEventForm(std::istream& in, std::string& line, std::ostream& out, Conve
       offTime = v[0];
       emit(melody, out, onTime, offTime - onTime, pitch);
     }
-  } while (nextLine(in, line, kMaxLineLength));
+  } while (text::LineReader(in, kMaxLineLength).next(line));
   if (in.bad()) errorText = "I/O error during read.";
   // A list cut short after its last note-on keeps that note.
   if (last == Event::On) emit(melody, out, onTime, 0, pitch);
@@ -144,7 +145,7 @@ bool readList(std::istream& in, const model::ConversionSettings& settings, std::
   std::string line;
   bool events = false;
   for (;;) {
-    if (!nextLine(in, line, kMaxLineLength))
+    if (!text::LineReader(in, kMaxLineLength).next(line))
       return fail(errorText, in.bad() ? "I/O error during read." : "Bad file format");
     if (line.find("Note-on") != std::string::npos || line.find("Note-off") != std::string::npos) {
       events = true;
