@@ -15,6 +15,7 @@
 #include "similarity/gauss_rhythm.h"
 #include "similarity/harmonic_measures.h"
 #include "similarity/ngram.h"
+#include "similarity/phrase_distance.h"
 #include "similarity/representation.h"
 #include "similarity/type_flags.h"
 #include "similarity/type_table.h"
@@ -159,22 +160,9 @@ double phraseSimilarity(const core::Melody& a, const core::Melody& b, const Comb
   const std::vector<core::Melody> pb = b.splitPhrases(context.err);
   if (pa.empty() || pb.empty()) return kUndefined;
 
-  // Weighted edit distance of the phrase lists: insertion and deletion cost
-  // 1, substitution 1 - similarity of the two phrases (clipped to [0, 1]).
-  std::vector<double> previous(pb.size() + 1);
-  std::vector<double> current(pb.size() + 1);
-  for (std::size_t j = 0; j <= pb.size(); ++j) previous[j] = double(j);
-  for (std::size_t i = 1; i <= pa.size(); ++i) {
-    current[0] = double(i);
-    for (std::size_t j = 1; j <= pb.size(); ++j) {
-      const double similarity =
-          std::clamp(evaluateCombiType(pa[i - 1], pb[j - 1], combi, context).value, 0.0, 1.0);
-      current[j] = std::min({previous[j] + 1.0, current[j - 1] + 1.0,
-                             previous[j - 1] + (1.0 - similarity)});
-    }
-    std::swap(previous, current);
-  }
-  return 1.0 - previous[pb.size()] / double(std::max(pa.size(), pb.size()));
+  return phraseListSimilarity(pa.size(), pb.size(), [&](std::size_t i, std::size_t j) {
+    return evaluateCombiType(pa[i], pb[j], combi, context).value;
+  });
 }
 
 namespace {

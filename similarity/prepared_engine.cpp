@@ -12,6 +12,7 @@
 #include "similarity/engine_scratch.h"
 #include "similarity/fourier_alignment.h"
 #include "similarity/gauss_rhythm.h"
+#include "similarity/phrase_distance.h"
 #include "similarity/prepared_data.h"
 #include "similarity/prepared_melody.h"
 #include "similarity/representation.h"
@@ -404,22 +405,9 @@ double PairComparison::phrases(const CombiType& combi) {
   const std::span<const PreparedMelody> pb = st.b->phrases();
   if (pa.empty() || pb.empty()) return kUndefined;
 
-  // Weighted edit distance of the phrase lists: insertion and deletion cost
-  // 1, substitution 1 - similarity of the two phrases (clipped to [0, 1]).
-  std::vector<double> previous(pb.size() + 1);
-  std::vector<double> current(pb.size() + 1);
-  for (std::size_t j = 0; j <= pb.size(); ++j) previous[j] = double(j);
-  for (std::size_t i = 1; i <= pa.size(); ++i) {
-    current[0] = double(i);
-    for (std::size_t j = 1; j <= pb.size(); ++j) {
-      PairComparison phrasePair(pa[i - 1], pb[j - 1], st.shift, *st.context);
-      const double similarity = std::clamp(phrasePair.combi(combi).value, 0.0, 1.0);
-      current[j] = std::min({previous[j] + 1.0, current[j - 1] + 1.0,
-                             previous[j - 1] + (1.0 - similarity)});
-    }
-    std::swap(previous, current);
-  }
-  return 1.0 - previous[pb.size()] / double(std::max(pa.size(), pb.size()));
+  return phraseListSimilarity(pa.size(), pb.size(), [&](std::size_t i, std::size_t j) {
+    return PairComparison(pa[i], pb[j], st.shift, *st.context).combi(combi).value;
+  });
 }
 
 SimilarityResult computeSimilarity(const PreparedMelody& a, const PreparedMelody& b, int shift,
