@@ -121,16 +121,10 @@ TEST(Outputs, FailedWritesAreReported) {
             "Processing tune.notes...\ntune.csv written\n");
 }
 
-// A stream whose writes fail, like a closed or full standard output.
-class FailingBuffer : public std::streambuf {
- protected:
-  int_type overflow(int_type) override { return traits_type::eof(); }
-};
-
 TEST(Outputs, FailedStandardOutputFailsTheConversion) {
   test::ScratchDir dir(true);
   dir.write("tune.notes", "Note 0 500 60\n");
-  FailingBuffer buffer;
+  test::FullDeviceBuffer buffer;  // like a closed or full standard output
   std::ostream out(&buffer);
   std::ostringstream err;
   std::istringstream in("tune.notes tune.notes");

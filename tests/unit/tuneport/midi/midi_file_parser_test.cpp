@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "event_log.h"
+#include "midi_fixtures.h"
 #include "support/hex_bytes.h"
 
 namespace suite::tuneport::midi {

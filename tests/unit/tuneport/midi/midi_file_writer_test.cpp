@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <streambuf>
 #include <string>
 #include <vector>
 
 #include "midi_fixtures.h"
 #include "support/converter_melody_builder.h"
 #include "support/hex_bytes.h"
+#include "support/test_support.h"
 
 namespace suite::tuneport::midi {
 namespace {
@@ -85,23 +85,6 @@ TEST(MidiFileWriter, ReadsBack) {
   }
 }
 
-// Accepts \a limit bytes, then fails.
-class ShortBuffer : public std::streambuf {
- public:
-  explicit ShortBuffer(std::size_t limit) : limit_(limit) {}
-
- protected:
-  int_type overflow(int_type c) override {
-    if (written_ == limit_) return traits_type::eof();
-    ++written_;
-    return c;
-  }
-
- private:
-  std::size_t limit_;
-  std::size_t written_ = 0;
-};
-
 TEST(MidiFileWriter, Failures) {
   const model::ConverterMelody good = melodyFromTicks({{0, 192, 60}});
   const auto with = [&](auto change) {
@@ -129,7 +112,7 @@ TEST(MidiFileWriter, Failures) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ShortBuffer buffer(c.limit);
+    suite::test::FullDeviceBuffer buffer(c.limit);
     std::ostream out(&buffer);
     std::string error;
     EXPECT_FALSE(writeMidiMelody(out, c.melody, error));
