@@ -39,6 +39,7 @@ TEST(FuzzyInterval, ClassesAtTheBordersAndTies) {
   EXPECT_NEAR(fuzzyIntervalSimilarity(Values{1, 2.5, 0}, Values{1, 2, 3}), (1 + halfRoot) / 3,
               1e-15);
   EXPECT_EQ(fuzzyIntervalSimilarity(Values{1, 2}, Values{1}), -1.0);
+  EXPECT_EQ(fuzzyIntervalSimilarity(Values{}, Values{}), 1.0);
   EXPECT_EQ(fuzzyIntervalSimilarity(Values{1001}, Values{3}), 1.0);  // no membership at all
 }
 

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "similarity/gauss_rhythm.h"
 #include "similarity/type_flags.h"
@@ -212,11 +211,12 @@ TEST(PreparedEngine, KeyTiesUnderTransposition) {
   }
 }
 
-// A type outside the plan is computed per pair, with the same value.
+// A type outside the plan is computed per pair, with the same value; the
+// search prepares its own tatum expansion when no weighted type needs one.
 TEST(PreparedEngine, TypesOutsideThePlan) {
   std::ostringstream err;
-  PreparationPlan plan;
-  plan.addType(typeIndex("diffEd"));
+  const CombiType diffEd{{{{typeIndex("diffEd")}, "diffEd", 1.0}}, "diffEd", ""};
+  const PreparationPlan plan = PreparationPlan::forMeasures({&diffEd, 1}, true, false);
   const core::Melody a = test::loadMelody("melodies/TipperaryHills.csv");
   const core::Melody b = test::loadMelody("melodies/DowntheGortRoadreel.csv");
   const PreparedMelody pa(a, plan, err);
@@ -270,48 +270,6 @@ TEST(PreparedEngine, WarningsOfOneMelodyComeOnceAtPreparation) {
     EXPECT_EQ(fastErr.str(), "");
     EXPECT_EQ(referenceErr.str(), expected);
   }
-}
-
-// Prepared melodies are read-only: threads compare them at once, each with
-// its own context, and get the values of a single thread.
-TEST(PreparedEngine, ThreadsShareThePreparedMelodies) {
-  std::ostringstream err;
-  SelectedMeasures selected;
-  addDefaultTypes(";", 0, selected, err);
-  for (const char* name : {"fourRw", "rawPC", "rhytGaus", "accents-opti1", "harmCorr"}) {
-    selected.measures.push_back(CombiType{{{{typeIndex(name)}, name, 1.0}}, name, ""});
-  }
-  const PreparationPlan plan = PreparationPlan::forMeasures(selected.measures, true, false);
-  std::mt19937 random(9);
-  std::vector<core::Melody> melodies = {test::loadMelody("melodies/DowntheGortRoadreel.csv"),
-                                        test::loadMelody("melodies/TipperaryHills.csv")};
-  for (int k = 0; k < 6; ++k) {
-    test::RandomMelodyShape shape;
-    shape.notes = 10 + random() % 30;
-    melodies.push_back(test::randomMelody(random, shape));
-  }
-  const std::vector<PreparedMelody> prepared = prepareMelodies(melodies, plan, err);
-  const auto compareAll = [&](std::vector<double>& values) {
-    std::ostringstream messages;
-    EngineContext context(messages, gaussTable());
-    for (std::size_t i = 0; i < prepared.size(); ++i) {
-      for (std::size_t j = 0; j < prepared.size(); ++j) {
-        const int t = findBestTransposition(prepared[i], prepared[j], context);
-        PairComparison pair(prepared[i], prepared[j], t, context);
-        for (const CombiType& m : selected.measures) values.push_back(pair.combi(m).value);
-      }
-    }
-  };
-  std::vector<double> alone;
-  compareAll(alone);
-  std::vector<double> first;
-  std::vector<double> second;
-  std::thread a([&] { compareAll(first); });
-  std::thread b([&] { compareAll(second); });
-  a.join();
-  b.join();
-  EXPECT_EQ(first, alone);
-  EXPECT_EQ(second, alone);
 }
 
 }  // namespace

@@ -76,6 +76,7 @@ TEST(EsacMelody, ParseErrorsShowWhereTheyHappen) {
       {"12 _3", 3, "Misplaced prolongation."},
       {"1 2 -+3", 5, "Wrong octavation"},
       {"12 ------3", 9, "Pitch out of range."},
+      {"1 +++++5#", 7, "Pitch out of range."},  // 128
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.melody);
@@ -164,7 +165,7 @@ TEST(EsacMelody, CutAndPhrase) {
   ASSERT_TRUE(read("K 16 C 2/4", melody, m, error, settings));
   EXPECT_EQ(m.pitches(), (Ints{67, 69, 71, 72, 74, 72, 67}));
   settings.phrase = 0;
-  settings.cut = 600;  // the fourth note would start at 750 ms
+  settings.cut = 750;  // a note starting at the cut time is not read
   ASSERT_TRUE(read("K 16 C 2/4", melody, m, error, settings));
   EXPECT_EQ(m.pitches(), (Ints{60, 62, 64}));
 }
@@ -201,7 +202,7 @@ TEST(EsacTokens, DegreesDurationsAndOctaves) {
 
   const struct {
     std::int32_t median, reference, shift;
-  } shifts[] = {{60, 60, 0},  {72, 60, 0},    {73, 60, -12}, {59, 60, 12},
+  } shifts[] = {{60, 60, 0},  {72, 60, 0},    {73, 60, -12}, {59, 60, 12}, {48, 60, 12},
                 {35, 60, 36}, {110, 67, -36}, {0, 60, 0},    {INT32_MAX, 60, 0}};
   for (const auto& s : shifts) EXPECT_EQ(octaveShift(s.median, s.reference), s.shift) << s.median;
 }

@@ -99,11 +99,12 @@ TEST(MelodyTableWriter, LowResolutionIsRaisedForTheAnalysisGrid) {
 }
 
 TEST(PlotTable, UnpitchedNotesTakeThePitchBefore) {
-  // 250: a note without pitch; the first takes the most frequent pitch (60).
+  // 250: a note without pitch; the first takes the most frequent pitch, the
+  // lowest of a tie (60).
   const ConverterMelody m = test::melodyFromMs(
       {{0, 100, 250}, {100, 100, 62}, {200, 100, 0}, {300, 100, 250}, {400, 100, 60},
-       {500.125, 100, 60}, {600, 0, 128}});
-  EXPECT_EQ(plotTableText(m), "0.00\t60\n100.00\t62\n300.00\t62\n400.00\t60\n500.12\t60\n");
+       {500.125, 100, 61}, {600, 0, 128}});
+  EXPECT_EQ(plotTableText(m), "0.00\t60\n100.00\t62\n300.00\t62\n400.00\t60\n500.12\t61\n");
 }
 
 TEST(MelodyTableReader, RoundTripKeepsPitchesPositionsAndTimes) {
@@ -134,7 +135,7 @@ TEST(MelodyTableReader, UnitOfTimeAndTempoFromTheFirstTwoLines) {
       // Durations of at most 2 vote for seconds, above 120 for milliseconds.
       {"0;0;1;1;0;60;0,25;96;1;\n0,25;96;1;2;0;62;0,5;192;1;\n", 250, 500, 250},
       {"0;0;1;1;0;60;250;96;1;\n250;96;1;2;0;62;500;192;1;\n", 250, 500, 250},
-      {"0;0;1;1;0;60;250;96;1;\n0,25;96;1;2;0;62;0,5;192;1;\n", 250, 500, 250},  // tie: seconds
+      {"0;0;1;1;0;60;250;96;1;\n0,25;96;1;2;0;62;2;192;1;\n", 250, 2000, 250},  // tie: seconds
       {"0;0;1;1;0;60;50;96;1;\n50;96;1;2;0;62;60;192;1;\n", 50, 60, 50},  // no vote: ms
       // Two lines on the same position give no tempo: 500 ms per beat.
       {"0;0;1;1;0;60;0,25;96;1;\n0,25;96;1;1;0;62;0,5;192;1;\n", 250, 500, 500},
@@ -269,6 +270,7 @@ TEST(NoteListReader, BothFormsRestsAndLineEnds) {
        {{0, 400, 60}, {500, 500, 0}, {1000, 500, 62}}},
       {"% tune\r\n\r\nNote 0 500 60\r\n\r\nNote 500 1000 62\r\n", {{0, 500, 60}, {500, 500, 62}}},
       {"Note-on 0 60\r\nNote-off 500 60\r\n", {{0, 500, 60}}},
+      {"Note 0 0 60\nNote 500 900 62\n", {{0, 0, 60}, {500, 400, 62}}},  // a note of no length
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
