@@ -211,12 +211,11 @@ TEST(PreparedEngine, KeyTiesUnderTransposition) {
   }
 }
 
-// A type outside the plan is computed per pair, with the same value; the
-// search prepares its own tatum expansion when no weighted type needs one.
+// A type outside the plan is computed per pair, with the same value.
 TEST(PreparedEngine, TypesOutsideThePlan) {
   std::ostringstream err;
-  const CombiType diffEd{{{{typeIndex("diffEd")}, "diffEd", 1.0}}, "diffEd", ""};
-  const PreparationPlan plan = PreparationPlan::forMeasures({&diffEd, 1}, true, false);
+  PreparationPlan plan;
+  plan.addType(typeIndex("diffEd"));
   const core::Melody a = test::loadMelody("melodies/TipperaryHills.csv");
   const core::Melody b = test::loadMelody("melodies/DowntheGortRoadreel.csv");
   const PreparedMelody pa(a, plan, err);

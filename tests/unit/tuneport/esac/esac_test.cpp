@@ -30,26 +30,25 @@ bool read(std::string_view key, std::string_view melody, model::ConverterMelody&
 }
 
 TEST(EsacRecord, RejectsUnusableKeyLines) {
-  const struct {
-    const char* key;
-    const char* melody;
-    const char* error;
-  } cases[] = {
-      {"K1  3  C 2/4", "1 //", "Basic unit invalid."},
-      {"K1  0  C 2/4", "1 //", "Basic unit invalid."},
-      {"K1  -16  C 2/4", "1 //", "Basic unit invalid."},
-      {"K1  16  G 3/4 2/4", "1 //", "Multiple Signatures found."},
-      {"K1  16  G", "1 //", "No Signatures found."},
-      {"K1  16  G 3/0", "1 //", "Invalid time signature: 3/0"},
-      {"K1  16  G 3/4", " \n //", "No notes in melody string."},
+  const std::pair<const char*, const char*> cases[] = {
+      {"K1  3  C 2/4", "Basic unit invalid."},
+      {"K1  0  C 2/4", "Basic unit invalid."},
+      {"K1  -16  C 2/4", "Basic unit invalid."},
+      {"K1  16  G 3/4 2/4", "Multiple Signatures found."},
+      {"K1  16  G", "No Signatures found."},
+      {"K1  16  G 3/0", "Invalid time signature: 3/0"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.key);
+  for (const auto& [key, message] : cases) {
+    SCOPED_TRACE(key);
     model::ConverterMelody m;
     std::string error;
-    EXPECT_FALSE(read(c.key, c.melody, m, error));
-    EXPECT_EQ(error, c.error);
+    EXPECT_FALSE(read(key, "1 //", m, error));
+    EXPECT_EQ(error, message);
   }
+  model::ConverterMelody m;
+  std::string error;
+  EXPECT_FALSE(read("K1  16  G 3/4", " \n //", m, error));
+  EXPECT_EQ(error, "No notes in melody string.");
 }
 
 TEST(EsacMelody, ParseErrorsShowWhereTheyHappen) {

@@ -35,24 +35,27 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
-TEST(MelodyTableWriter, OneLinePerSoundingNoteWithCounterPositions) {
-  // No bar positions: the counter places the notes, and the rest between them
-  // still moves it on by its interval.
-  const ConverterMelody m = melodyFromTicks({{0, 96, 60}, {96, 96, 0}, {192, 192, 62}});
-  EXPECT_EQ(melodyTableText(m, false), kHeader4_4 +
-                                           "0,0000;0;1;1;0;60;0,2500;96;96;\n"
-                                           "0,5000;192;1;2;0;62;0,5000;192;192;\n");
-}
-
-TEST(MelodyTableWriter, QuantisedMelodyWritesItsPositions) {
-  ConverterMelody m = melodyFromTicks({{576, 192, 60}, {768, 96, 62}, {864, 96, 128}});
-  m.key = 7;
-  ASSERT_TRUE(m.quantise(0));  // tatum and duration unit of 96 ticks
-  EXPECT_EQ(melodyTableText(m, false),
-            "Signature: 4/4, Ticks per Beat: 192, Annotated Key: 7\n" + std::string(kTableHeader) +
-                "\n"
-                "1,5000;576;0;4;0;60;0,5000;192;2;\n"
-                "2,0000;768;1;1;0;62;0,2500;96;1;\n");
+TEST(MelodyTableWriter, OneLinePerSoundingNote) {
+  ConverterMelody quantised = melodyFromTicks({{576, 192, 60}, {768, 96, 62}, {864, 96, 128}});
+  quantised.key = 7;
+  ASSERT_TRUE(quantised.quantise(0));  // tatum and duration unit of 96 ticks
+  const std::string header = std::string(kTableHeader) + "\n";
+  const std::pair<ConverterMelody, std::string> cases[] = {
+      // No bar positions: the counter places the notes, and the rest between
+      // them still moves it on by its interval.
+      {melodyFromTicks({{0, 96, 60}, {96, 96, 0}, {192, 192, 62}}),
+       kHeader4_4 + "0,0000;0;1;1;0;60;0,2500;96;96;\n0,5000;192;1;2;0;62;0,5000;192;192;\n"},
+      {quantised, "Signature: 4/4, Ticks per Beat: 192, Annotated Key: 7\n" + header +
+                      "1,5000;576;0;4;0;60;0,5000;192;2;\n2,0000;768;1;1;0;62;0,2500;96;1;\n"},
+      // 4 ticks per beat (an EsAC record in sixteenths) becomes 96: each tick 24.
+      {melodyFromTicks({{0, 2, 60}, {2, 2, 62}}, 4),
+       "Signature: 4/4, Ticks per Beat: 96, Annotated Key: 0\n" + header +
+           "0,0000;0;1;1;0;60;0,2500;48;2;\n0,2500;48;1;1;48;62;0,2500;48;2;\n"},
+  };
+  for (const auto& [melody, text] : cases) EXPECT_EQ(melodyTableText(melody, false), text);
+  // Resolutions of 96 and more stay.
+  EXPECT_TRUE(melodyTableText(melodyFromTicks({{0, 2, 60}}, 100), false)
+                  .starts_with("Signature: 4/4, Ticks per Beat: 100,"));
 }
 
 TEST(MelodyTableWriter, SegmentationColumns) {
@@ -83,19 +86,6 @@ TEST(MelodyTableWriter, SegmentationColumns) {
   EXPECT_TRUE(text[3].starts_with("0,2500;96;1;1;96;62;0,2500;96;96;1;"));
   EXPECT_TRUE(text[4].starts_with("0,5000;192;1;2;0;64;0,5000;192;192;0;"));
   EXPECT_TRUE(text[5].starts_with("1,0000;384;1;3;0;62;0,2500;96;96;1;"));
-}
-
-TEST(MelodyTableWriter, LowResolutionIsRaisedForTheAnalysisGrid) {
-  // 4 ticks per beat (an EsAC record in sixteenths) becomes 96: each tick 24.
-  const ConverterMelody m = melodyFromTicks({{0, 2, 60}, {2, 2, 62}}, 4);
-  EXPECT_EQ(melodyTableText(m, false), "Signature: 4/4, Ticks per Beat: 96, Annotated Key: 0\n" +
-                                           std::string(kTableHeader) +
-                                           "\n"
-                                           "0,0000;0;1;1;0;60;0,2500;48;2;\n"
-                                           "0,2500;48;1;1;48;62;0,2500;48;2;\n");
-  // Resolutions of 96 and more stay.
-  EXPECT_TRUE(melodyTableText(melodyFromTicks({{0, 2, 60}}, 100), false)
-                  .starts_with("Signature: 4/4, Ticks per Beat: 100,"));
 }
 
 TEST(PlotTable, UnpitchedNotesTakeThePitchBefore) {
@@ -317,7 +307,7 @@ TEST(NoteListReader, FailuresNameTheProblem) {
 TEST(NoteListWriter, WritesPitchedNotesFromTheFirstOnset) {
   // The end entry (pitch 128) of a melody read from EsAC and the rest are no notes.
   const ConverterMelody m = test::melodyFromMs(
-      {{250, 250, 60}, {500, 125, 0}, {625.7, 374.6, 62}, {1000.2, 0, 128}});
+      {{250, 250, 60}, {500, 125, 0}, {625.7, 374.9, 62}, {1000.2, 0, 128}});
   const std::string text = noteListText(m);
   EXPECT_EQ(text, "Note 0 250 60\nNote 375 750 62\n");
   const Read back = readList(text);
