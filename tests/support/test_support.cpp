@@ -138,8 +138,8 @@ std::vector<fs::path> goldenCases(const fs::path& root) {
   return cases;
 }
 
-std::string caseName(const fs::path& root, const fs::path& caseDir) {
-  std::string name = fs::relative(caseDir, root).generic_string();
+std::string CaseNamer::operator()(const ::testing::TestParamInfo<fs::path>& info) const {
+  std::string name = fs::relative(info.param, root).generic_string();
   for (char& c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   }

@@ -109,16 +109,11 @@ struct GoldenCase {
 /// Every case folder below \a root (folders holding an "args" file), sorted.
 std::vector<std::filesystem::path> goldenCases(const std::filesystem::path& root);
 
-/// Test-name-safe name of a case folder relative to \a root.
-std::string caseName(const std::filesystem::path& root, const std::filesystem::path& caseDir);
-
-/// Names the test of each case folder of a parameterised golden test by
-/// caseName, so that ctest -R can pick one case.
+/// Names the test of each case folder of a parameterised golden test by its
+/// path relative to \a root, test-name-safe, so that ctest -R can pick one case.
 struct CaseNamer {
   std::filesystem::path root;
-  std::string operator()(const ::testing::TestParamInfo<std::filesystem::path>& info) const {
-    return caseName(root, info.param);
-  }
+  std::string operator()(const ::testing::TestParamInfo<std::filesystem::path>& info) const;
 };
 
 using ProgramRun = std::function<int(const std::vector<std::string>& args, std::istream& in,

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "similarity/gauss_rhythm.h"
 #include "similarity/type_flags.h"
@@ -230,108 +229,46 @@ TEST(PreparedEngine, TypesOutsideThePlan) {
   EXPECT_EQ(findBestTransposition(pa, pb, context), findBestTransposition(a, b, context));
 }
 
-// The per-pair computation expands a melody for every weighted type of every
-// pair (and twice per transposition search); the prepared one expands it
-// once, so the expansion's warning comes once per melody, at preparation.
-TEST(PreparedEngine, ExpansionWarningOncePerMelody) {
-  const core::Melody longNote = test::melodyOf({60, 62, 64, 65}, {1, 200, 1, 1});
-  const core::Melody other = test::melodyOf({60, 64, 62, 60});
-  std::ostringstream err;
-  SelectedMeasures selected;
-  addDefaultTypes(";", 0, selected, err);
-  ASSERT_TRUE(selected.measures.size() >= 2);
-  selected.measures[1].terms.front().factors = {typeIndex("rawEdw")};
-  const PreparationPlan plan = PreparationPlan::forMeasures(selected.measures, true, false);
-
-  std::ostringstream preparation;
-  const PreparedMelody pa(longNote, plan, preparation);
-  const PreparedMelody pb(other, plan, preparation);
-  EXPECT_EQ(preparation.str(), "WARNING: Suspicious duration found: 200\n");
-
-  std::ostringstream fastErr;
-  std::ostringstream referenceErr;
-  EngineContext fast(fastErr, nullptr);
-  EngineContext reference(referenceErr, nullptr);
-  for (int round = 0; round < 2; ++round) {
-    const int t = findBestTransposition(pa, pb, fast);
-    EXPECT_EQ(t, findBestTransposition(longNote, other, reference));
-    PairComparison pair(pa, pb, t, fast);
-    for (const CombiType& measure : selected.measures) {
-      EXPECT_EQ(pair.combi(measure).value,
-                evaluateCombiType(longNote, transposed(other, t), measure, reference).value);
-    }
-  }
-  EXPECT_EQ(fastErr.str(), "");
-  // Per pair and round: one in the search, one for rawEdw.
-  std::string expected;
-  for (int k = 0; k < 4; ++k) expected += "WARNING: Suspicious duration found: 200\n";
-  EXPECT_EQ(referenceErr.str(), expected);
-}
-
-// "Invalid BarTimeline." of the tick intervals (rhytFuz2) is likewise written
-// once per melody, at preparation, instead of per comparison.
-TEST(PreparedEngine, TimelineWarningOncePerMelody) {
+// A melody's own warnings (its expansion to tatums, "Invalid BarTimeline." of
+// its tick intervals) come once, at preparation; the per-pair computation
+// writes them for every comparison (rawEdw's expansion also in the search).
+TEST(PreparedEngine, WarningsOfOneMelodyComeOnceAtPreparation) {
   core::Melody broken = test::melodyOf({60, 62, 64, 65});
   broken.timeline[2] = broken.timeline[1];  // does not move forward
-  const core::Melody other = test::melodyOf({60, 64, 62, 60});
-  PreparationPlan plan;
-  plan.addType(typeIndex("rhytFuz2"));
-  std::ostringstream preparation;
-  const PreparedMelody pa(broken, plan, preparation);
-  const PreparedMelody pb(other, plan, preparation);
-  EXPECT_EQ(preparation.str(), "Invalid BarTimeline.\n");
-  std::ostringstream fastErr;
-  std::ostringstream referenceErr;
-  EngineContext fast(fastErr, nullptr);
-  EngineContext reference(referenceErr, nullptr);
-  for (int round = 0; round < 3; ++round) {
-    EXPECT_EQ(computeSimilarity(pa, pb, 0, typeIndex("rhytFuz2"), fast).value,
-              computeSimilarity(broken, other, typeIndex("rhytFuz2"), reference).value);
-  }
-  EXPECT_EQ(fastErr.str(), "");
-  EXPECT_EQ(referenceErr.str(), "Invalid BarTimeline.\nInvalid BarTimeline.\nInvalid BarTimeline.\n");
-}
-
-// Prepared melodies are read-only: threads compare them at once, each with
-// its own context, and get the values of a single thread.
-TEST(PreparedEngine, ThreadsShareThePreparedMelodies) {
-  std::ostringstream err;
-  SelectedMeasures selected;
-  addDefaultTypes(";", 0, selected, err);
-  for (const char* name : {"fourRw", "rawPC", "rhytGaus", "accents-opti1", "harmCorr"}) {
-    selected.measures.push_back(CombiType{{{{typeIndex(name)}, name, 1.0}}, name, ""});
-  }
-  const PreparationPlan plan = PreparationPlan::forMeasures(selected.measures, true, false);
-  std::mt19937 random(9);
-  std::vector<core::Melody> melodies = {test::loadMelody("melodies/DowntheGortRoadreel.csv"),
-                                        test::loadMelody("melodies/TipperaryHills.csv")};
-  for (int k = 0; k < 6; ++k) {
-    test::RandomMelodyShape shape;
-    shape.notes = 10 + random() % 30;
-    melodies.push_back(test::randomMelody(random, shape));
-  }
-  const std::vector<PreparedMelody> prepared = prepareMelodies(melodies, plan, err);
-  const auto compareAll = [&](std::vector<double>& values) {
-    std::ostringstream messages;
-    EngineContext context(messages, gaussTable());
-    for (std::size_t i = 0; i < prepared.size(); ++i) {
-      for (std::size_t j = 0; j < prepared.size(); ++j) {
-        const int t = findBestTransposition(prepared[i], prepared[j], context);
-        PairComparison pair(prepared[i], prepared[j], t, context);
-        for (const CombiType& m : selected.measures) values.push_back(pair.combi(m).value);
-      }
-    }
+  const struct {
+    core::Melody melody;
+    const char* type;
+    std::string warning;
+    int perRound;
+  } cases[] = {
+      {test::melodyOf({60, 62, 64, 65}, {1, 200, 1, 1}), "rawEdw",
+       "WARNING: Suspicious duration found: 200\n", 2},
+      {broken, "rhytFuz2", "Invalid BarTimeline.\n", 1},
   };
-  std::vector<double> alone;
-  compareAll(alone);
-  std::vector<double> first;
-  std::vector<double> second;
-  std::thread a([&] { compareAll(first); });
-  std::thread b([&] { compareAll(second); });
-  a.join();
-  b.join();
-  EXPECT_EQ(first, alone);
-  EXPECT_EQ(second, alone);
+  const core::Melody other = test::melodyOf({60, 64, 62, 60});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    const CombiType measure{{{{typeIndex(c.type)}, c.type, 1.0}}, c.type, ""};
+    const PreparationPlan plan = PreparationPlan::forMeasures({&measure, 1}, true, false);
+    std::ostringstream preparation;
+    const PreparedMelody pa(c.melody, plan, preparation);
+    const PreparedMelody pb(other, plan, preparation);
+    EXPECT_EQ(preparation.str(), c.warning);
+    std::ostringstream fastErr;
+    std::ostringstream referenceErr;
+    EngineContext fast(fastErr, nullptr);
+    EngineContext reference(referenceErr, nullptr);
+    std::string expected;
+    for (int round = 0; round < 2; ++round) {
+      const int t = findBestTransposition(pa, pb, fast);
+      EXPECT_EQ(t, findBestTransposition(c.melody, other, reference));
+      EXPECT_EQ(PairComparison(pa, pb, t, fast).combi(measure).value,
+                evaluateCombiType(c.melody, transposed(other, t), measure, reference).value);
+      for (int k = 0; k < c.perRound; ++k) expected += c.warning;
+    }
+    EXPECT_EQ(fastErr.str(), "");
+    EXPECT_EQ(referenceErr.str(), expected);
+  }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// tuneport's command line, format and file-name rules, and outputs that fail.
+// tuneport's command line, format and file-name rules, outputs that fail,
+// and one run per golden case folder below tests/golden/tuneport/cases.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -121,16 +122,10 @@ TEST(Outputs, FailedWritesAreReported) {
             "Processing tune.notes...\ntune.csv written\n");
 }
 
-// A stream whose writes fail, like a closed or full standard output.
-class FailingBuffer : public std::streambuf {
- protected:
-  int_type overflow(int_type) override { return traits_type::eof(); }
-};
-
 TEST(Outputs, FailedStandardOutputFailsTheConversion) {
   test::ScratchDir dir(true);
   dir.write("tune.notes", "Note 0 500 60\n");
-  FailingBuffer buffer;
+  test::FullDeviceBuffer buffer;  // like a closed or full standard output
   std::ostream out(&buffer);
   std::ostringstream err;
   std::istringstream in("tune.notes tune.notes");
@@ -159,11 +154,26 @@ TEST(Batch, WordsAndOverlongNames) {
   EXPECT_EQ(rest.get(), ' ');
 
   const std::string longName(kMaxBatchName + 1, 'x');
-  const Result r = runTuneport({"-f", "csv", "-I"}, longName + ".csv next.xyz");
+  const std::string longest = std::string(kMaxBatchName - 4, 'x') + ".xyz";
+  const Result r = runTuneport({"-f", "csv", "-I"}, longName + ".csv " + longest);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, std::string(60, 'x') + "...: File name too long\n"
-                       "Processing next.xyz...\nUnrecognized input format!\n");
+  EXPECT_EQ(r.err, std::string(60, 'x') + "...: File name too long\nProcessing " + longest +
+                       "...\nUnrecognized input format!\n");
 }
+
+class TuneportGolden : public ::testing::TestWithParam<std::filesystem::path> {};
+
+TEST_P(TuneportGolden, MatchesExpected) {
+  test::runGoldenCase(
+      GetParam(), "tuneport",
+      [](const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+         std::ostream& err) { return run(args, {out, err, in}); },
+      [](const std::string& text) { return text; });
+}
+
+const std::filesystem::path kCases = test::goldenPath("tuneport/cases");
+INSTANTIATE_TEST_SUITE_P(Cases, TuneportGolden, ::testing::ValuesIn(test::goldenCases(kCases)),
+                         test::CaseNamer{kCases});
 
 }  // namespace
 }  // namespace suite::tuneport
