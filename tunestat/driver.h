@@ -19,6 +19,7 @@ struct OutputSettings {
   bool header = true;
   std::string outputName;  ///< output file (feature mode) or base name; empty: \a out
   int quantLevel = 24;
+  unsigned jobs = 1;  ///< threads reading and computing melodies; 0: every core
 };
 
 /// How a processing mode ended.
