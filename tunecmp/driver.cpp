@@ -98,7 +98,10 @@ PairResult comparePair(const PairRun& run, const similarity::PreparedMelody& a,
                        const std::string& name2) {
   const CompareSettings& settings = run.settings;
   std::ostream& err = run.err;
-  const auto& now = run.environment.processorMilliseconds;
+  // The processor clock is read only where its times are shown: reading it
+  // is a system call that the threads of a run would queue for.
+  const bool timed = settings.verbosity >= 2;
+  const auto now = [&run, timed] { return timed ? run.environment.processorMilliseconds() : 0.0; };
   if (settings.verbosity > 0) {
     err << "Similarities " << name1 << ':' << name2 << '\n'
         << "----------------------------------------------------\n\n";

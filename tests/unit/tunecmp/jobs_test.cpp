@@ -62,29 +62,6 @@ class TunecmpJobs : public test::ProgramTest {
   std::string file(const std::string& name) const { return test::readTextFile(dir.path() / name); }
 };
 
-TEST_F(TunecmpJobs, SettingsAcceptJobsAndShards) {
-  const struct {
-    std::vector<std::string> words;
-    unsigned jobs;
-    std::size_t k, n;
-  } cases[] = {
-      {{"tunecmp", "a", "b"}, 1, 1, 1},
-      {{"tunecmp", "-j", "0", "a", "b"}, 0, 1, 1},
-      {{"tunecmp", "--jobs", "3", "--shard", "2/5", "a", "b"}, 3, 2, 5},
-      {{"tunecmp", "--shard", "4/4", "-f", "m.lst", "x.csv"}, 1, 4, 4},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.words));
-    CompareSettings settings;
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(readSettings(c.words, settings, out, err), std::nullopt);
-    EXPECT_EQ(settings.jobs, c.jobs);
-    EXPECT_EQ(settings.shard.index, c.k);
-    EXPECT_EQ(settings.shard.count, c.n);
-  }
-}
-
 TEST_F(TunecmpJobs, BadJobsAndShardsAreCommandLineErrors) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"-j", "x", "a", "b"}, "Bad number of jobs 'x' (0 or more; 0: every core)"},
