@@ -21,9 +21,8 @@ std::optional<T> parseWhole(std::string_view text) {
 std::optional<unsigned> parseJobCount(std::string_view text) { return parseWhole<unsigned>(text); }
 
 unsigned resolveJobCount(unsigned requested) {
-  if (requested > 0) return requested;
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores > 0 ? cores : 1;
+  const unsigned jobs = requested > 0 ? requested : std::thread::hardware_concurrency();
+  return std::clamp(jobs, 1u, kMaxJobs);
 }
 
 std::optional<Shard> parseShard(std::string_view text) {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -19,8 +20,11 @@ namespace suite::text {
 /// core); nullopt for anything else ("x", "-1", "2.5", "").
 std::optional<unsigned> parseJobCount(std::string_view text);
 
+/// Most threads a run starts, whatever it is asked for.
+inline constexpr unsigned kMaxJobs = 256;
+
 /// Threads for \a requested jobs: the number itself, or for 0 the cores of
-/// the machine (at least 1).
+/// the machine (at least 1); never more than kMaxJobs.
 unsigned resolveJobCount(unsigned requested);
 
 /// The K-th (from 1) of N contiguous slices of a sequence.
@@ -58,8 +62,10 @@ Slice shardSlice(std::size_t total, Shard shard);
 /// idle() runs on the calling thread whenever it has handed on every
 /// finished result and is about to wait for more (a place to flush output).
 /// With one job everything runs on the calling thread, chunk after chunk.
-/// At most a few chunks per thread are held at once. An exception in work
-/// ends the run and is rethrown here. Returns false when emit stopped it.
+/// At most a few chunks per thread are held at once. When the system grants
+/// fewer threads than asked for, the run goes on with those it got (on the
+/// calling thread alone when it gets none). An exception in work ends the
+/// run and is rethrown here. Returns false when emit stopped it.
 template <class Result>
 class OrderedJobs {
  public:
@@ -75,7 +81,10 @@ class OrderedJobs {
     if (chunkSize == 0) chunkSize = 1;
     const std::size_t chunks = (slice.size() + chunkSize - 1) / chunkSize;
     if (jobs <= 1 || chunks <= 1) return runHere(slice, chunkSize, work, emit, idle);
-    OrderedJobs state(slice, jobs, chunkSize, chunks, work);
+    // A thread without a chunk to compute would only wait.
+    OrderedJobs state(slice, static_cast<unsigned>(std::min<std::size_t>(jobs, chunks)), chunkSize,
+                      chunks, work);
+    if (state.threads_.empty()) return runHere(slice, chunkSize, work, emit, idle);
     return state.emitAll(emit, idle);
   }
 
@@ -105,7 +114,11 @@ class OrderedJobs {
       : slice_(slice), chunkSize_(chunkSize), chunks_(chunks), work_(work),
         slots_(std::min<std::size_t>(chunks, std::size_t{jobs} * kChunksPerJob)) {
     threads_.reserve(jobs);
-    for (unsigned w = 0; w < jobs; ++w) threads_.emplace_back([this, w] { workLoop(w); });
+    try {
+      for (unsigned w = 0; w < jobs; ++w) threads_.emplace_back([this, w] { workLoop(w); });
+    } catch (const std::system_error&) {
+      // Out of threads: the workers started so far do the work.
+    }
   }
 
   ~OrderedJobs() {

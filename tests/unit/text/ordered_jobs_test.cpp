@@ -30,6 +30,13 @@ TEST(JobCount, AcceptsWholeNumbersOnly) {
   }
 }
 
+TEST(JobCount, ZeroMeansEveryCoreAndManyAreCapped) {
+  EXPECT_EQ(resolveJobCount(3), 3u);
+  EXPECT_EQ(resolveJobCount(100000), kMaxJobs);
+  const unsigned cores = std::thread::hardware_concurrency();
+  EXPECT_EQ(resolveJobCount(0), std::clamp(cores, 1u, kMaxJobs));
+}
+
 TEST(ShardOption, ReadsKOfN) {
   const struct {
     std::string_view text;
