@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string_view>
 #include <system_error>
 
 #include "core/melody_reader.h"
+#include "text/ordered_jobs.h"
 #include "text/output_file.h"
 #include "text/program.h"
 #include "text/progress.h"
@@ -74,7 +76,8 @@ bool openOutputs(const CompareSettings& settings, const similarity::SelectedMeas
     outputs.list = text::OutputFile::open(
         settings.resultFile,
         settings.append ? text::OutputFile::Mode::Append : text::OutputFile::Mode::Create);
-    if (!settings.append) {
+    // Of the slices of a run, the first carries the header.
+    if (!settings.append && settings.shard.first()) {
       const std::string_view header =
           settings.trailingSeparator
               ? std::string_view(selected.header)
@@ -90,6 +93,40 @@ bool openOutputs(const CompareSettings& settings, const similarity::SelectedMeas
   }
   return !settings.matrixOutput ||
          matrixFolderExists(matrixFileName(matrixBase, selected.measures.front().name), err);
+}
+
+// Pairs per chunk of work: small enough that results still appear soon when a
+// pair takes long, large enough that handing chunks between threads costs
+// little.
+constexpr std::size_t kPairsPerChunk = 16;
+
+// The list is handed to the system when the run waits for results and this
+// many seconds have passed since the last time, rather than once per line.
+constexpr double kFlushInterval = 0.1;
+
+// One comparison as computed by a worker, kept until its turn to be written.
+struct ComparedPair {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  PairResult result;
+  std::string out;  // text for standard output
+  std::string err;  // messages, in the order the comparison wrote them
+};
+
+// What one thread compares with: its own engine, whose messages go into the
+// same buffer as the per-pair lines.
+struct PairWorker {
+  std::ostringstream out;
+  std::ostringstream err;
+  similarity::EngineContext engine;
+  explicit PairWorker(const similarity::GaussTable* gauss) : engine(err, gauss) {}
+};
+
+// The text of \a stream, which is left empty.
+std::string take(std::ostringstream& stream) {
+  std::string text = std::move(stream).str();
+  stream.str({});
+  return text;
 }
 
 int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -146,9 +183,14 @@ int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ost
   err << "Reading files completed in " << text::formatGeneral(elapsed(start)) << " ms\n";
 
   if (settings.verbosity > 0) err << kBanner << "\n\n";
-  const std::size_t count = comparisonCount(mode, list1.size(), list2.size());
+  const text::Slice slice =
+      text::shardSlice(comparisonCount(mode, list1.size(), list2.size()), settings.shard);
+  const std::size_t count = slice.size();
   bool outputsWritten = true;
-  if (settings.phraseMode) {
+  // The side files come from the first slice only, so that shards running
+  // side by side do not write the same file.
+  const bool sideFiles = settings.shard.first();
+  if (settings.phraseMode && sideFiles) {
     outputsWritten = writePhraseReport(melodies1, settings.sameList ? nullptr : &melodies2, err);
   }
   if (settings.verbosity > 0) {
@@ -175,25 +217,54 @@ int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ost
   const std::vector<similarity::PreparedMelody>& prepared2 =
       settings.sameList ? prepared1 : ownPrepared2;
 
-  similarity::EngineContext engine(err, gauss.get());
-  const PairRun pairRun{settings, measures, engine, environment, out, err, list ? &*list : nullptr};
   std::optional<PairTable> table;
   if (keepTable) table.emplace(mode, list1.size(), list2.size(), keptMeasures);
   std::optional<text::ProgressReporter> progress;
   if (settings.progress) {
     progress.emplace(err, count, "pairs", environment.errorIsTerminal, environment.wallSeconds);
   }
-  // Lines written for a pair would break into a self-updating progress line.
-  const bool pairLines = settings.verbosity > 0 || settings.threshold > 0;
-  forEachPair(mode, list1.size(), list2.size(), [&](std::size_t i, std::size_t j) {
-    if (progress && pairLines) progress->interrupt();
-    const std::vector<double> values =
-        comparePair(pairRun, prepared1[i], prepared2[j], list1[i], list2[j]);
-    if (table) table->store(i, j, values);
+
+  // Workers compare chunks of pairs; their results and messages are written
+  // here in pair order, so that every job count gives the same output.
+  const unsigned jobs = text::resolveJobCount(settings.jobs);
+  std::vector<std::unique_ptr<PairWorker>> workers;
+  for (unsigned w = 0; w < jobs; ++w) workers.push_back(std::make_unique<PairWorker>(gauss.get()));
+  const auto work = [&](unsigned w, std::size_t first, std::size_t /*last*/,
+                        std::vector<ComparedPair>& results) {
+    PairWorker& worker = *workers[w];
+    const PairRun pairRun{settings, measures, worker.engine, environment, worker.out, worker.err};
+    PairCursor cursor(mode, list1.size(), list2.size(), first);
+    for (ComparedPair& pair : results) {
+      pair.i = cursor.first();
+      pair.j = cursor.second();
+      pair.result =
+          comparePair(pairRun, prepared1[pair.i], prepared2[pair.j], list1[pair.i], list2[pair.j]);
+      pair.out = take(worker.out);
+      pair.err = take(worker.err);
+      cursor.advance();
+    }
+  };
+  const auto emit = [&](std::size_t, ComparedPair& pair) {
+    if (!pair.err.empty()) {
+      if (progress) progress->interrupt();
+      err << pair.err;
+    }
+    out << pair.out;
+    if (list && pair.result.listed) list->writeLine(pair.result.row);
+    if (table) table->store(pair.i, pair.j, pair.result.values);
     if (progress) progress->advance();
     // Once the list cannot be written, comparing more is of no use.
     return !list || list->ok();
-  });
+  };
+  double lastFlush = environment.wallSeconds() - kFlushInterval;
+  const auto idle = [&] {
+    if (!list) return;
+    const double now = environment.wallSeconds();
+    if (now - lastFlush < kFlushInterval) return;
+    list->flush();
+    lastFlush = now;
+  };
+  text::OrderedJobs<ComparedPair>::run(slice, jobs, kPairsPerChunk, work, emit, idle);
   if (progress) progress->finish();
   if (list && !list->close()) {
     list->report(err);
@@ -210,7 +281,7 @@ int compareAll(const std::vector<std::string>& args, std::ostream& out, std::ost
       outputsWritten = false;
     }
   }
-  if (settings.writeFileList && !writeFileList(list1, err)) outputsWritten = false;
+  if (settings.writeFileList && sideFiles && !writeFileList(list1, err)) outputsWritten = false;
   if (!outputsWritten) return text::kRunFailed;
   err << count << " comparings completed in " << text::formatGeneral(elapsed(start) * 0.001)
       << " s\n";

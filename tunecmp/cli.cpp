@@ -37,6 +37,9 @@ const std::string_view kUsageText =
     "-n,  --no-transpose       don't use best transposition.\n"
     "-l,  --list               write the numbered file list \"filelist.dat\".\n"
     "     --progress           show pairs done, rate and time left (also with -s).\n"
+    "-j,  --jobs N             compare on N threads, 0 for every core (default 1).\n"
+    "     --shard K/N          compare only the K-th of N equal slices of the pairs\n"
+    "                          (result list only; the header is in slice 1).\n"
     "OR\n"
     "       tunecmp -p, --print print all supported similarity types to stdout\n"
     "       tunecmp -h, --help  show this help\n";
@@ -87,6 +90,18 @@ std::optional<int> readOptions(const text::CommandLine& cl, CompareSettings& set
   settings.transpositionSearch = !cl.has(kNoTranspose) && !cl.has(kNoTransposeMisspelt);
   settings.trailingSeparator = !cl.has(kNoTrailingSeparator);
   settings.progress = cl.has(kProgress);
+  if (cl.has(kJobs)) {
+    const std::string value = cl.stringArg(kJobs, 0).value_or("");
+    const std::optional<unsigned> jobs = text::parseJobCount(value);
+    if (!jobs) return fail("Bad number of jobs '" + value + "' (0 or more; 0: every core)", err);
+    settings.jobs = *jobs;
+  }
+  if (cl.has(kShard)) {
+    const std::string value = cl.stringArg(kShard, 0).value_or("");
+    const std::optional<text::Shard> shard = text::parseShard(value);
+    if (!shard) return fail("Bad shard '" + value + "' (K/N with 1 <= K <= N)", err);
+    settings.shard = *shard;
+  }
   if (cl.has(kTypes)) {
     const std::optional<std::string> types = cl.stringArg(kTypes, 0);
     if (!types) return fail("Type file missing", err);
@@ -168,6 +183,15 @@ std::optional<int> readMode(const text::CommandLine& cl, CompareSettings& settin
   }
   if (settings.queryMode && settings.matrixOutput) {
     return fail("Sorry, You can't use matrix mode with query modes", err);
+  }
+  // A slice of the pairs makes sense only where the results are written as
+  // the pairs come, and only when every shard compares the same files.
+  if (!settings.shard.whole()) {
+    if (settings.queryMode) return fail("--shard cannot be used with query modes", err);
+    if (settings.matrixOutput) return fail("--shard cannot be used with matrix output", err);
+    if (settings.randomCount > 0) {
+      return fail("--shard cannot be used with -r (each shard would draw other files)", err);
+    }
   }
   return std::nullopt;
 }

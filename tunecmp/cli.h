@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "text/command_line.h"
+#include "text/ordered_jobs.h"
 
 namespace suite::tunecmp {
 
@@ -41,10 +42,12 @@ inline constexpr int kHelp = 28;
 inline constexpr int kNoTransposeMisspelt = 29;  // the spelling older usage texts printed
 inline constexpr int kNoTrailingSeparator = 30;
 inline constexpr int kProgress = 31;
+inline constexpr int kJobs = 32;
+inline constexpr int kShard = 33;
 }  // namespace option
 
 // clang-format off
-inline constexpr std::array<text::OptionSpec, 25> kOptionTable = {{
+inline constexpr std::array<text::OptionSpec, 27> kOptionTable = {{
     {option::kAllFile,        "f",  "all-file",        1},  // all pairs of a file list
     {option::kNext,           "f1", "next",            1},  // each listed file with the next
     {option::kOneFile,        "F",  "one-file",        2},  // file list against one file
@@ -70,6 +73,8 @@ inline constexpr std::array<text::OptionSpec, 25> kOptionTable = {{
     {option::kNoTransposeMisspelt,  "", "no-tranpose",           0},
     {option::kNoTrailingSeparator,  "", "no-trailing-separator", 0},
     {option::kProgress,             "", "progress",              0},  // progress line of the pairs
+    {option::kJobs,                 "j", "jobs",                 1},  // threads comparing pairs
+    {option::kShard,                "", "shard",                 1},  // K/N: the K-th of N slices of the pairs
 }};
 // clang-format on
 
@@ -100,6 +105,8 @@ struct CompareSettings {
   std::string resultFile;  ///< empty: none
   bool trailingSeparator = true;  ///< list lines end with the separator
   bool progress = false;          ///< --progress: done/total, rate and time left
+  unsigned jobs = 1;              ///< threads comparing pairs; 0: every core
+  text::Shard shard;              ///< the slice of the pairs this run compares
 
   /// The run writes the list output: a result file outside query and matrix modes.
   bool listOutput() const { return !resultFile.empty() && !queryMode && !matrixOutput; }

@@ -93,12 +93,15 @@ PairValues computePair(const similarity::PreparedMelody& a, const similarity::Pr
   return result;
 }
 
-std::vector<double> comparePair(const PairRun& run, const similarity::PreparedMelody& a,
-                                const similarity::PreparedMelody& b, const std::string& name1,
-                                const std::string& name2) {
+PairResult comparePair(const PairRun& run, const similarity::PreparedMelody& a,
+                       const similarity::PreparedMelody& b, const std::string& name1,
+                       const std::string& name2) {
   const CompareSettings& settings = run.settings;
   std::ostream& err = run.err;
-  const auto& now = run.environment.processorMilliseconds;
+  // The processor clock is read only where its times are shown: reading it
+  // is a system call that the threads of a run would queue for.
+  const bool timed = settings.verbosity >= 2;
+  const auto now = [&run, timed] { return timed ? run.environment.processorMilliseconds() : 0.0; };
   if (settings.verbosity > 0) {
     err << "Similarities " << name1 << ':' << name2 << '\n'
         << "----------------------------------------------------\n\n";
@@ -127,14 +130,61 @@ std::vector<double> comparePair(const PairRun& run, const similarity::PreparedMe
     err << "Similarity computation completed in " << text::formatGeneral(now() - computeStart)
         << " ms\n";
   }
-  if (run.list != nullptr && pair.hit) {
-    const std::string_view line = settings.trailingSeparator
-                                      ? std::string_view(rowText)
-                                      : withoutTrailingSeparator(rowText, settings.fieldSeparator);
-    // Handed over line by line, so that the list grows as the pairs are done.
-    if (run.list->writeLine(line)) run.list->flush();
+  if (!settings.trailingSeparator) {
+    rowText.resize(withoutTrailingSeparator(rowText, settings.fieldSeparator).size());
   }
-  return std::move(pair.values);
+  return {std::move(pair.values), pair.hit, std::move(rowText)};
+}
+
+PairCursor::PairCursor(PairMode mode, std::size_t n1, std::size_t n2, std::size_t position)
+    : mode_(mode), n2_(n2) {
+  switch (mode) {
+    case PairMode::TwoLists:
+      if (n2 > 0) {
+        i_ = position / n2;
+        j_ = position % n2;
+      }
+      break;
+    case PairMode::NextOnly:
+      i_ = position;
+      j_ = position + 1;
+      break;
+    case PairMode::AllPairs: {
+      // Row i holds the pairs (i, i+1..n-1) and starts at i * (2n - i - 1) / 2:
+      // the last row starting at or before the position.
+      const auto rowStart = [n1](std::size_t i) { return i * (2 * n1 - i - 1) / 2; };
+      std::size_t low = 0;
+      std::size_t high = n1 > 0 ? n1 - 1 : 0;
+      while (high - low > 1) {
+        const std::size_t middle = low + (high - low) / 2;
+        (rowStart(middle) <= position ? low : high) = middle;
+      }
+      i_ = low;
+      j_ = low + 1 + (position - rowStart(low));
+      break;
+    }
+  }
+}
+
+void PairCursor::advance() {
+  switch (mode_) {
+    case PairMode::TwoLists:
+      if (++j_ == n2_) {
+        ++i_;
+        j_ = 0;
+      }
+      break;
+    case PairMode::NextOnly:
+      ++i_;
+      ++j_;
+      break;
+    case PairMode::AllPairs:
+      if (++j_ == n2_) {
+        ++i_;
+        j_ = i_ + 1;
+      }
+      break;
+  }
 }
 
 namespace {

@@ -65,25 +65,50 @@ PairValues computePair(const similarity::PreparedMelody& a, const similarity::Pr
                        const CompareSettings& settings, std::string& rowText,
                        similarity::EngineContext& engine, std::ostream& err);
 
-/// What every comparison of a run shares.
+/// What every comparison of a run shares. Each thread of a run has its own
+/// engine and streams; the rest is read only.
 struct PairRun {
   const CompareSettings& settings;
   const std::vector<similarity::CombiType>& measures;
   similarity::EngineContext& engine;
   const text::RunEnvironment& environment;
   std::ostream& out;  ///< melody summaries at verbosity 2
-  std::ostream& err;  ///< progress
-  text::OutputFile* list = nullptr;  ///< the result list, when the run writes one
+  std::ostream& err;  ///< per-pair lines and the engine's messages
+};
+
+/// The outcome of one comparison.
+struct PairResult {
+  std::vector<double> values;  ///< one per measure
+  bool listed = false;         ///< the pair reached the threshold (or there is none)
+  std::string row;             ///< its line of the result list, without line feed
 };
 
 /// One comparison of the run: the progress lines, the transposition search,
-/// computePair, and the line of the result list (when the run writes one and
-/// the pair reaches the threshold; each line is handed to the system at
-/// once, and a failure stays in run.list). \a name1 and \a name2 are the
-/// names of the melodies as listed. Returns the values, one per measure.
-std::vector<double> comparePair(const PairRun& run, const similarity::PreparedMelody& a,
-                                const similarity::PreparedMelody& b, const std::string& name1,
-                                const std::string& name2);
+/// computePair, and the line of the result list. \a name1 and \a name2 are
+/// the names of the melodies as listed.
+PairResult comparePair(const PairRun& run, const similarity::PreparedMelody& a,
+                       const similarity::PreparedMelody& b, const std::string& name1,
+                       const std::string& name2);
+
+/// Walks the pairs of a mode from a position of its sequence (the order of
+/// forEachPair) without visiting those before it.
+class PairCursor {
+ public:
+  /// At pair \a position (below comparisonCount) of the mode's sequence.
+  PairCursor(PairMode mode, std::size_t n1, std::size_t n2, std::size_t position);
+
+  /// Index in list 1 and list 2 of the current pair.
+  std::size_t first() const { return i_; }
+  std::size_t second() const { return j_; }
+  /// On to the next pair of the sequence.
+  void advance();
+
+ private:
+  PairMode mode_;
+  std::size_t n2_;
+  std::size_t i_ = 0;
+  std::size_t j_ = 0;
+};
 
 /// Writes the summary of every non-empty melody and of each of its phrases
 /// to "phraseInfo.txt" (replacing it): array 1, then array 2 unless it is

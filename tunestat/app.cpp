@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "analysis/tonality.h"
+#include "text/ordered_jobs.h"
 #include "text/output_file.h"
 #include "text/program.h"
 #include "text/text_format.h"
@@ -30,6 +31,15 @@ int computeAll(const std::vector<std::string>& args, std::ostream& out, std::ost
       return dest.ok() ? status : text::kRunFailed;
     }
 
+    if (!settings.shard.whole()) {
+      // The slice's own melodies; the header of a feature table belongs to
+      // the first slice (every melody's transform output has its own).
+      const text::Slice slice = text::shardSlice(settings.files.size(), settings.shard);
+      const auto begin = settings.files.begin();
+      settings.files = std::vector<std::string>(begin + static_cast<std::ptrdiff_t>(slice.begin),
+                                                begin + static_cast<std::ptrdiff_t>(slice.end));
+      if (settings.mode == Mode::Feature && !settings.shard.first()) settings.output.header = false;
+    }
     err << "tunestat v" << kVersion << kCredits << "\n\n";
     err << "Number of files: " << settings.files.size() << '\n';
     const auto& clock = environment.processorMilliseconds;

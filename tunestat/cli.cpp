@@ -29,6 +29,9 @@ const std::string_view kUsageText =
     "                          (csv-format, default),'R' (R compatible)\n"
     "                          or 'arff' (Weka)\n"
     "     --progress           show melodies done, rate and time left.\n"
+    "-j,  --jobs N             compute on N threads, 0 for every core (default 1).\n"
+    "     --shard K/N          compute only the K-th of N equal slices of the\n"
+    "                          melody list (the header is in slice 1).\n"
     "     --no-trailing-separator\n"
     "                          rows end with their last field (as they always do;\n"
     "                          accepted as by tunecmp).\n"
@@ -67,7 +70,8 @@ std::optional<int> fail(std::string_view message, std::ostream& err) {
   return text::failWithUsage(message, kUsageText, err);
 }
 
-// The output options -n, -g, -o, -m, -r and -d, checked in this order.
+// The output options -n, -g, -o, -m, -r, -d, -j and --shard, checked in this
+// order.
 std::optional<int> readOptions(const text::CommandLine& cl, StatSettings& settings,
                                std::ostream& err) {
   using namespace option;
@@ -112,6 +116,18 @@ std::optional<int> readOptions(const text::CommandLine& cl, StatSettings& settin
       return fail("Unknown float format (can be '.' (English) or ',' (German)", err);
     }
     output.decimalMark = mark->front() == ',' ? DecimalMark::Comma : DecimalMark::Point;
+  }
+  if (cl.has(kJobs)) {
+    const std::string value = cl.stringArg(kJobs, 0).value_or("");
+    const std::optional<unsigned> jobs = text::parseJobCount(value);
+    if (!jobs) return fail("Bad number of jobs '" + value + "' (0 or more; 0: every core)", err);
+    output.jobs = *jobs;
+  }
+  if (cl.has(kShard)) {
+    const std::string value = cl.stringArg(kShard, 0).value_or("");
+    const std::optional<text::Shard> shard = text::parseShard(value);
+    if (!shard) return fail("Bad shard '" + value + "' (K/N with 1 <= K <= N)", err);
+    settings.shard = *shard;
   }
   return std::nullopt;
 }

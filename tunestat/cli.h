@@ -12,6 +12,7 @@
 
 #include "analysis/feature_table.h"
 #include "text/command_line.h"
+#include "text/ordered_jobs.h"
 #include "tunestat/driver.h"
 
 namespace suite::tunestat {
@@ -32,11 +33,13 @@ inline constexpr int kHelp = 22;
 inline constexpr int kQuant = 24;
 inline constexpr int kProgress = 25;
 inline constexpr int kNoTrailingSeparator = 26;
+inline constexpr int kJobs = 27;
+inline constexpr int kShard = 28;
 }  // namespace option
 
 // -t takes no argument word of its own: the word after it names the file.
 // clang-format off
-inline constexpr std::array<text::OptionSpec, 14> kOptionTable = {{
+inline constexpr std::array<text::OptionSpec, 16> kOptionTable = {{
     {option::kList,        "l", "list",        1},  // file list, or one melody file
     {option::kFeatures,    "f", "features",    1},  // feature names or a features file
     {option::kMode,        "m", "mode",        1},  // 'f'eature or 't'ransform
@@ -51,6 +54,8 @@ inline constexpr std::array<text::OptionSpec, 14> kOptionTable = {{
     {option::kQuant,       "g", "quant",       1},
     {option::kProgress,             "", "progress",              0},  // melodies done, rate, time left
     {option::kNoTrailingSeparator,  "", "no-trailing-separator", 0},  // rows never end in one
+    {option::kJobs,                 "j", "jobs",                 1},  // threads computing melodies
+    {option::kShard,                "", "shard",                 1},  // K/N: the K-th of N slices of the list
 }};
 // clang-format on
 
@@ -67,6 +72,7 @@ struct StatSettings {
   analysis::FeatureSelection features;
   std::vector<std::string> files;
   bool progress = false;  ///< --progress: melodies done, rate and time left
+  text::Shard shard;      ///< the slice of the melody list this run computes
 };
 
 /// How a feature's vector relates to the melody.

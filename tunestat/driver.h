@@ -19,6 +19,7 @@ struct OutputSettings {
   bool header = true;
   std::string outputName;  ///< output file (feature mode) or base name; empty: \a out
   int quantLevel = 24;
+  unsigned jobs = 1;  ///< threads reading and computing melodies; 0: every core
 };
 
 /// How a processing mode ended.
@@ -28,10 +29,11 @@ enum class ModeResult {
   OutputFailed,  ///< an output could not be created or written (reported)
 };
 
-/// Feature mode: reads the melodies of \a files one at a time and writes one
-/// row per melody with the first value of every selected feature; a feature
-/// without a value is written as undefined ("NaN", "?" in ARFF), so that
-/// every row has a field per header name. Writes to the output file (created
+/// Feature mode: reads the melodies of \a files (each thread of
+/// settings.jobs one at a time) and writes, in list order, one row per
+/// melody with the first value of every selected feature; a feature without
+/// a value is written as undefined ("NaN", "?" in ARFF), so that every row
+/// has a field per header name. Writes to the output file (created
 /// with the first melody read), else to \a out; messages go to \a err,
 /// ending with "<n> of <m> melodies could not be read" when melodies were
 /// left out. Counts each melody on \a progress when given. A failed output
