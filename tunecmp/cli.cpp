@@ -39,6 +39,7 @@ const std::string_view kUsageText =
     "     --progress           show pairs done, rate and time left (also with -s).\n"
     "OR\n"
     "       tunecmp -p, --print print all supported similarity types to stdout\n"
+    "       tunecmp --list-extra print the measures beyond those types to stdout\n"
     "       tunecmp -h, --help  show this help\n";
 
 namespace {
@@ -186,6 +187,10 @@ std::optional<int> readSettings(const std::vector<std::string>& args, CompareSet
   }
   if (cl.has(option::kPrint)) {
     similarity::printTypeNames(out);
+    return 0;
+  }
+  if (cl.has(option::kListExtra)) {
+    similarity::printExtraMeasures(out);
     return 0;
   }
   if (std::optional<int> status = readOptions(cl, settings, err)) return status;
