@@ -13,6 +13,7 @@
 // melodies" (PhD thesis, Utrecht University, 2010).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <utility>
@@ -24,16 +25,36 @@
 
 namespace suite::similarity {
 
+/// A melody's notes in reverse order with padding before and after, as the
+/// vector form of the alignment reads the second melody of a pair.
+struct ReversedNotes {
+  static constexpr std::size_t kPadding = 8;
+  std::size_t notes = 0;
+  std::vector<std::int32_t> pitches;
+  std::vector<std::ptrdiff_t> minusPitches;  ///< -pitch, as offsets into a table
+  std::vector<double> weights;
+  std::vector<double> positions;
+  const std::int32_t* pitchAt() const { return pitches.data() + kPadding; }
+  const std::ptrdiff_t* minusPitchAt() const { return minusPitches.data() + kPadding; }
+  const double* weightAt() const { return weights.data() + kPadding; }
+  const double* positionAt() const { return positions.data() + kPadding; }
+};
+
 /// What the note-level measures need of one melody, computed once.
 struct NoteProfile {
-  std::vector<std::int16_t> pitches;
-  std::vector<double> weights;    ///< metric weight of each note, 0..1
-  std::vector<double> positions;  ///< place of each note in its phrase, 0..1
+  std::vector<std::int16_t> pitches;  ///< 8-bit values
+  std::vector<double> weights;        ///< metric weight of each note, 0..1
+  std::vector<double> positions;      ///< place of each note in its phrase, 0..1
   /// The distinct pitches in ascending order, each with its number of notes.
   std::vector<std::pair<int, std::uint32_t>> histogram;
+  /// The notes reversed (filled by noteProfile; made per pair when empty).
+  ReversedNotes reversed;
 };
 
 NoteProfile noteProfile(const core::Melody& melody);
+
+/// Fills \a out with the notes of \a profile reversed and padded.
+void reverseNotes(const NoteProfile& profile, ReversedNotes& out);
 
 /// Each note's place in its segment: (index in segment) / (segment length -
 /// 1), 0 in a one-note segment. A note ends a segment where \a endsAfter
@@ -59,11 +80,38 @@ double pitchBandScore(int semitones);
 /// Gap score of the local alignment.
 inline constexpr double kAlignmentGap = -0.8;
 
-/// Rows of the dynamic programmes, reused from pair to pair.
+/// Rows of the dynamic programmes, reused from pair to pair, and room for
+/// the second melody's reversed notes when its profile lacks them.
 struct FamilyWorkspace {
   std::vector<double> previous;
   std::vector<double> current;
+  ReversedNotes reversed;
 };
+
+/// EdIma and TemAlign of one pair, found together in one pass.
+struct NoteAlignment {
+  SimilarityResult edIma;
+  SimilarityResult temAlign;
+};
+
+/// Both note-level measures of \a a against \a b raised by \a shift (see
+/// below); -1 for both when either has no notes.
+NoteAlignment alignNotes(const NoteProfile& a, const NoteProfile& b, int shift,
+                         FamilyWorkspace& workspace);
+
+/// How alignNotes computes: plainly, or several rows side by side in the
+/// vectors of x86-64 processors with AVX2 or AVX-512. The values are the same
+/// to the last bit; alignNotes takes the fastest form the processor has.
+enum class AlignmentForm { Plain, Avx2, Avx512 };
+bool alignmentFormAvailable(AlignmentForm form);
+AlignmentForm fastestAlignmentForm();
+
+namespace detail {
+/// alignNotes in the given form (Plain when the processor lacks it), for
+/// tests that hold the forms to the same values.
+NoteAlignment alignNotes(const NoteProfile& a, const NoteProfile& b, int shift,
+                         FamilyWorkspace& workspace, AlignmentForm form);
+}  // namespace detail
 
 /// 1 - D / longer length, D the edit distance of the notes of \a a and of
 /// \a b raised by \a shift: insertion and deletion cost 1, substituting equal

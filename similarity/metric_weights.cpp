@@ -25,65 +25,78 @@ std::vector<std::uint64_t> reducedOnsets(std::span<const std::int64_t> onsets) {
   return u;
 }
 
-// Index of \a value in u[from, end), or end when absent.
-std::size_t find(const std::vector<std::uint64_t>& u, std::size_t from, std::uint64_t value) {
-  const auto it = std::lower_bound(u.begin() + static_cast<std::ptrdiff_t>(from), u.end(), value);
-  return it != u.end() && *it == value ? static_cast<std::size_t>(it - u.begin()) : u.size();
-}
-
-// True when every point s, s + step, ..., s + span lies in u (u[first] = s).
-bool gridCovered(const std::vector<std::uint64_t>& u, std::size_t first, std::uint64_t step,
-                 std::uint64_t span) {
-  const std::uint64_t s = u[first];
-  std::size_t x = first;
-  for (std::uint64_t offset = step; offset <= span; offset += step) {
-    // The points increase, so the search goes on from the last one found.
-    while (x < u.size() && u[x] < s + offset) ++x;
-    if (x == u.size() || u[x] != s + offset) return false;
-    if (span - offset < step) break;
+// Where each onset lies among the onsets: a table by value when the onsets
+// span few units, else a binary search.
+class OnsetIndex {
+ public:
+  explicit OnsetIndex(const std::vector<std::uint64_t>& u) : u_(u) {
+    const std::uint64_t span = u.empty() ? 0 : u.back();
+    if (span < std::max<std::uint64_t>(4096, 64 * static_cast<std::uint64_t>(u.size()))) {
+      at_.assign(static_cast<std::size_t>(span) + 1, kNone);
+      for (std::size_t i = 0; i < u.size(); ++i) at_[static_cast<std::size_t>(u[i])] = i;
+    }
   }
-  return true;
-}
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-// True when the meter starting at u[first] with period p and span p * k lies
-// within a run of a smaller period: that period divides p and is the
-// distance from the start to some onset before u[first] + p.
-bool withinFinerMeter(const std::vector<std::uint64_t>& u, std::size_t first, std::size_t second,
-                      std::uint64_t span) {
-  const std::uint64_t p = u[second] - u[first];
-  for (std::size_t x = first + 1; x < second; ++x) {
-    const std::uint64_t step = u[x] - u[first];
-    if (p % step == 0 && gridCovered(u, first, step, span)) return true;
+  /// The index of \a value, kNone when it is no onset.
+  std::size_t find(std::uint64_t value) const {
+    if (u_.empty() || value > u_.back()) return kNone;
+    if (!at_.empty()) return at_[static_cast<std::size_t>(value)];
+    const auto it = std::lower_bound(u_.begin(), u_.end(), value);
+    return *it == value ? static_cast<std::size_t>(it - u_.begin()) : kNone;
   }
-  return false;
-}
+
+ private:
+  const std::vector<std::uint64_t>& u_;
+  std::vector<std::size_t> at_;
+};
+
+// A kept meter as seen from one of its onsets.
+struct Through {
+  std::uint64_t period;
+  std::uint64_t end;  ///< its last onset
+};
 
 }  // namespace
 
 std::vector<double> metricWeights(std::span<const std::int64_t> onsets) {
   const std::vector<std::uint64_t> u = reducedOnsets(onsets);
   const std::size_t n = u.size();
+  const OnsetIndex index(u);
   std::vector<double> weightOf(n, 0.0);
+  // The kept meters through each onset. A meter that another contains lies
+  // within a run of a period dividing its own, through its first onset, and
+  // the longest such run is kept itself. Meters are found in order of their
+  // first onset, then of their period, so that run is known by then.
+  std::vector<std::vector<Through>> through(n);
   std::vector<std::size_t> members;
   for (std::size_t i = 0; i + 2 < n; ++i) {
     for (std::size_t j = i + 1; j + 1 < n; ++j) {
       const std::uint64_t p = u[j] - u[i];
       // Three onsets from u[i] on no longer fit, nor for any later j.
-      if (p > (u.back() - u[i]) / 2) break;
+      if (p > (u.back() - u[i]) >> 1) break;
       // A meter is found from its first two onsets only.
-      if (p <= u[i] && find(u, 0, u[i] - p) < i) continue;
+      if (p <= u[i] && index.find(u[i] - p) != OnsetIndex::kNone) continue;
       members.assign({i, j});
       std::size_t last = j;
       while (p <= u.back() - u[last]) {
-        const std::size_t next = find(u, last + 1, u[last] + p);
-        if (next == n) break;
+        const std::size_t next = index.find(u[last] + p);
+        if (next == OnsetIndex::kNone) break;
         members.push_back(next);
         last = next;
       }
       const std::size_t k = members.size() - 1;
-      if (k < 2 || withinFinerMeter(u, i, j, u[last] - u[i])) continue;
+      if (k < 2) continue;
+      const std::uint64_t end = u[last];
+      const bool contained = std::any_of(through[i].begin(), through[i].end(), [&](const Through& t) {
+        return t.period < p && t.end >= end && p % t.period == 0;
+      });
+      if (contained) continue;
       const double add = static_cast<double>(k) * static_cast<double>(k);
-      for (const std::size_t m : members) weightOf[m] += add;
+      for (const std::size_t m : members) {
+        weightOf[m] += add;
+        through[m].push_back({p, end});
+      }
     }
   }
   const double top = n == 0 ? 0.0 : *std::max_element(weightOf.begin(), weightOf.end());

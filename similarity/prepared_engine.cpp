@@ -6,6 +6,7 @@
 #include <bitset>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "similarity/accent_measures.h"
 #include "similarity/alignment.h"
@@ -321,10 +322,18 @@ SimilarityResult extraOfPair(State& st, std::size_t typeIndex) {
   }
   const NoteProfile& a = *st.a->data().family;
   const NoteProfile& b = *st.b->data().family;
-  FamilyWorkspace& workspace = st.context->scratch().family;
-  const int shift = histogramShift(a, b);
-  return row.kind == ExtraKind::EdIma ? edImaSimilarity(a, b, shift, workspace)
-                                      : temAlignSimilarity(a, b, shift, workspace);
+  // One pass gives both measures; the pair keeps the other one for later.
+  const NoteAlignment both =
+      alignNotes(a, b, histogramShift(a, b), st.context->scratch().family);
+  for (const auto& [kind, result] : {std::pair{ExtraKind::EdIma, both.edIma},
+                                     std::pair{ExtraKind::TemAlign, both.temAlign}}) {
+    for (std::size_t i = kTypeCount; i < kMeasureCount; ++i) {
+      if (extraMeasure(i).kind != kind) continue;
+      st.results[i] = result;
+      st.known.set(i);
+    }
+  }
+  return row.kind == ExtraKind::EdIma ? both.edIma : both.temAlign;
 }
 
 SimilarityResult evaluateType(State& st, std::size_t typeIndex) {
