@@ -9,7 +9,15 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define SUITE_FAMILY_AVX2 1
+// GCC 12 warns about the undefined vectors some of its own intrinsics start from.
+#if !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#if !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 #else
 #define SUITE_FAMILY_AVX2 0
 #endif
