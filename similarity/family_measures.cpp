@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <cstdlib>
 #include <utility>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -57,7 +56,7 @@ constexpr std::array<double, 2 * kBandOffset + 1> kBandTable = makeBandTable();
 // x < y ? x : y and x > y ? x : y, as the processor's minimum and maximum
 // instructions where there are such: a compiler may otherwise branch, and
 // whether a cell's score beats 0 or its neighbours is not predictable.
-#if defined(__SSE2__)
+#if SUITE_FAMILY_AVX2
 inline double smaller(double x, double y) {
   return _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(x), _mm_set_sd(y)));
 }
