@@ -1,7 +1,7 @@
 // Fuzz target: prepared melodies against the per-pair computation on pairs
 // of melodies built from arbitrary bytes (damaged ones included): every
-// catalogue type under a fuzzed shift, the transposition search, a combined
-// type and phrase mode must give the same values.
+// catalogue type and extra measure under a fuzzed shift, the transposition
+// search, a combined type and phrase mode must give the same values.
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +9,7 @@
 
 #include "fuzz_melody.h"
 #include "similarity/prepared_melody.h"
+#include "similarity/extra_measures.h"
 #include "similarity/type_table.h"
 
 namespace {
@@ -49,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   PreparationPlan plan = PreparationPlan::everything();
+  for (std::size_t extra = kTypeCount; extra < kMeasureCount; ++extra) plan.addType(extra);
   plan.setPhraseMode(true);
   const PreparedMelody pa(a, plan, discard);
   const PreparedMelody pb(b, plan, discard);
@@ -58,10 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   suite::core::Melody bt = b;
   for (std::int8_t& p : bt.pitches) p = static_cast<std::int8_t>(p + shift);
   PairComparison pair(pa, pb, shift, context);
-  for (std::size_t type = 0; type < typeTable.size(); ++type) {
+  for (std::size_t type = 0; type < kMeasureCount; ++type) {
     const SimilarityResult want = computeSimilarity(a, bt, type, context);
     const SimilarityResult got = pair.type(type);
     check(same(got.value, want.value) && same(got.bestOffset, want.bestOffset));
+  }
+  // The note-level measures lie in [0, 1], or are undefined.
+  for (const char* name : {"EdIma", "TemAlign"}) {
+    const double v = pair.type(measureIndex(name)).value;
+    check(v == -1.0 || (v >= 0.0 && v <= 1.0));
   }
 
   CombiType combi;

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "similarity/extra_measures.h"
 #include "similarity/types_file.h"
 
 namespace {
@@ -21,7 +22,7 @@ void checkMeasure(const CombiType& type) {
   check(!type.terms.empty());
   for (const auto& term : type.terms) {
     check(!term.factors.empty());
-    for (const std::size_t factor : term.factors) check(factor < suite::similarity::kTypeCount);
+    for (const std::size_t factor : term.factors) check(factor < suite::similarity::kMeasureCount);
   }
   if (type.displayName.empty()) {
     check(type.terms.size() == 1 && type.terms[0].factors.size() == 1);
@@ -63,6 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(lineGauss == suite::similarity::usesGaussRhythm(line));
   }
   const int row = suite::similarity::findSimilarityType(text);
-  check(row >= -1 && row < static_cast<int>(suite::similarity::kTypeCount));
+  check(row >= -1 && row < static_cast<int>(suite::similarity::kMeasureCount));
   return 0;
 }

@@ -10,6 +10,8 @@
 #include "similarity/alignment.h"
 #include "similarity/edit_distance.h"
 #include "similarity/engine_scratch.h"
+#include "similarity/extra_measures.h"
+#include "similarity/family_measures.h"
 #include "similarity/fourier_spectrum.h"
 #include "similarity/fuzzy_rhythm.h"
 #include "similarity/gauss_rhythm.h"
@@ -91,11 +93,30 @@ std::vector<double> representationOf(const core::Melody& m, std::uint32_t flags)
   return intervalSequence(m, flags);
 }
 
+// A measure beyond the catalogue, from the melodies.
+SimilarityResult extraSimilarity(const core::Melody& a, const core::Melody& b, std::size_t index,
+                                 EngineContext& context) {
+  const ExtraMeasure& row = extraMeasure(index);
+  if (row.kind == ExtraKind::Sum) {
+    return weightedSum(row, [&](std::size_t term) {
+      return computeSimilarity(a, b, term, context);
+    });
+  }
+  const NoteProfile pa = noteProfile(a);
+  const NoteProfile pb = noteProfile(b);
+  const int shift = histogramShift(pa, pb);
+  FamilyWorkspace& workspace = context.scratch().family;
+  return row.kind == ExtraKind::EdIma ? edImaSimilarity(pa, pb, shift, workspace)
+                                      : temAlignSimilarity(pa, pb, shift, workspace);
+}
+
 }  // namespace
 
 SimilarityResult computeSimilarity(const core::Melody& a, const core::Melody& b,
                                    std::size_t typeIndex, EngineContext& context) {
-  if (typeIndex >= typeTable.size() || a.empty() || b.empty()) return {kUndefined, 0.0};
+  if (a.empty() || b.empty()) return {kUndefined, 0.0};
+  if (isExtraMeasure(typeIndex)) return extraSimilarity(a, b, typeIndex, context);
+  if (typeIndex >= typeTable.size()) return {kUndefined, 0.0};
   const SimilarityType& type = typeTable[typeIndex];
   const std::uint32_t flags = type.flags;
 

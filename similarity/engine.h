@@ -43,8 +43,10 @@ struct SimilarityResult {
   double bestOffset = 0.0;
 };
 
-/// Catalogue type \a typeIndex (into typeTable) for melody \a a against the
-/// (transposed) second melody \a b.
+/// Catalogue type \a typeIndex (into typeTable, or an extra measure at
+/// kTypeCount + k, see extra_measures.h) for melody \a a against the
+/// (transposed) second melody \a b. The note-level extra measures find their
+/// own shift of \a b, so a transposition of \a b does not change them.
 SimilarityResult computeSimilarity(const core::Melody& a, const core::Melody& b,
                                    std::size_t typeIndex, EngineContext& context);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "similarity/edit_distance.h"
+#include "similarity/family_measures.h"
 #include "similarity/fourier_alignment.h"
 #include "similarity/fourier_spectrum.h"
 #include "similarity/fuzzy_rhythm.h"
@@ -20,6 +21,7 @@ struct EngineScratch {
   FuzzyRhythmWorkspace fuzzyRhythm;
   SpectrumWorkspace spectrum;
   HarmonicWorkspace harmonic;
+  FamilyWorkspace family;
   std::vector<double> wholeSpectrum;  ///< spectrum of the shorter sequence in an alignment
   std::vector<double> transposed;  ///< the second melody's pitches under a shift
   std::vector<double> transposedExpanded;

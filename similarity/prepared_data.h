@@ -10,6 +10,7 @@
 #include "analysis/contour.h"
 #include "core/melody.h"
 #include "similarity/edit_distance.h"
+#include "similarity/family_measures.h"
 #include "similarity/harmonic_measures.h"
 #include "similarity/ngram.h"
 #include "similarity/prepared_melody.h"
@@ -92,6 +93,7 @@ struct PreparedData {
   std::vector<double> treeAccents;
   double linearSum = 0.0;
   double treeSum = 0.0;
+  std::optional<NoteProfile> family;  ///< the note-level extra measures
   // Transposition search.
   double meanPitch = 0.0;
   int lowestPitch = 127;

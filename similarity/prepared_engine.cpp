@@ -6,10 +6,13 @@
 #include <bitset>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "similarity/accent_measures.h"
 #include "similarity/alignment.h"
 #include "similarity/engine_scratch.h"
+#include "similarity/extra_measures.h"
+#include "similarity/family_measures.h"
 #include "similarity/fourier_alignment.h"
 #include "similarity/gauss_rhythm.h"
 #include "similarity/phrase_distance.h"
@@ -163,8 +166,8 @@ struct PairComparison::State {
   std::array<std::array<bool, detail::kRepCount>, 2> movedReady{};
   // Results of this pair, for measures that share a type (the default opt3
   // and its parts). Only types that write nothing are kept.
-  std::array<SimilarityResult, kTypeCount> results;
-  std::bitset<kTypeCount> known;
+  std::array<SimilarityResult, kMeasureCount> results;
+  std::bitset<kMeasureCount> known;
 
   const core::Melody& transposedB() {
     if (!copyOfB) copyOfB = std::make_unique<core::Melody>(
@@ -300,19 +303,50 @@ SimilarityResult accentRow(const PreparedData& a, const PreparedData& b, std::ui
 // Whether both melodies hold what type \a typeIndex needs.
 bool prepared(const PreparedData& a, const PreparedData& b, std::size_t typeIndex) {
   if (!a.plan.hasType(typeIndex) || !b.plan.hasType(typeIndex)) return false;
+  if (isExtraMeasure(typeIndex)) return true;
   const std::uint32_t f = typeTable[typeIndex].flags;
   // No catalogue row is a weighted fuzzy rhythm type; it would be computed per pair.
   return !(hasFlag(f, Weighted) && isFuzzyRhythm(f) && !hasFlag(f, Accents) &&
            !hasFlag(f, Constant) && !hasFlag(f, Harmonic));
 }
 
+SimilarityResult typeOfPair(State& st, std::size_t typeIndex);
+
+// A measure beyond the catalogue. The note-level measures find their own
+// shift from the pitch histograms, which moves with a transposition of b: b
+// is compared as prepared, unshifted (or as its prepared transposed copy
+// when the transposition wraps around, as the per-pair computation has it).
+SimilarityResult extraOfPair(State& st, std::size_t typeIndex) {
+  const ExtraMeasure& row = extraMeasure(typeIndex);
+  if (row.kind == ExtraKind::Sum) {
+    return weightedSum(row, [&](std::size_t term) { return typeOfPair(st, term); });
+  }
+  const NoteProfile& a = *st.a->data().family;
+  const NoteProfile& b = *st.b->data().family;
+  // One pass gives both measures; the pair keeps the other one for later.
+  const NoteAlignment both =
+      alignNotes(a, b, histogramShift(a, b), st.context->scratch().family);
+  for (const auto& [kind, result] : {std::pair{ExtraKind::EdIma, both.edIma},
+                                     std::pair{ExtraKind::TemAlign, both.temAlign}}) {
+    for (std::size_t i = kTypeCount; i < kMeasureCount; ++i) {
+      if (extraMeasure(i).kind != kind) continue;
+      st.results[i] = result;
+      st.known.set(i);
+    }
+  }
+  return row.kind == ExtraKind::EdIma ? both.edIma : both.temAlign;
+}
+
 SimilarityResult evaluateType(State& st, std::size_t typeIndex) {
   const PreparedData& A = st.a->data();
   const PreparedData& B = st.b->data();
-  if (typeIndex >= kTypeCount || A.melody->empty() || B.melody->empty()) return {kUndefined, 0.0};
+  if (typeIndex >= kMeasureCount || A.melody->empty() || B.melody->empty()) {
+    return {kUndefined, 0.0};
+  }
   if (!prepared(A, B, typeIndex)) {
     return computeSimilarity(*A.melody, st.transposedB(), typeIndex, *st.context);
   }
+  if (isExtraMeasure(typeIndex)) return extraOfPair(st, typeIndex);
   const SimilarityType& type = typeTable[typeIndex];
   const std::uint32_t flags = type.flags;
 
@@ -364,19 +398,25 @@ PairComparison::PairComparison(const PreparedMelody& a, const PreparedMelody& b,
 
 PairComparison::~PairComparison() = default;
 
-SimilarityResult PairComparison::type(std::size_t typeIndex) {
-  State& st = *state_;
-  if (typeIndex < kTypeCount && st.known.test(typeIndex)) return st.results[typeIndex];
+namespace {
+
+// One type of the pair, once: later requests get the value found first.
+SimilarityResult typeOfPair(State& st, std::size_t typeIndex) {
+  if (typeIndex < kMeasureCount && st.known.test(typeIndex)) return st.results[typeIndex];
   const SimilarityResult r = evaluateType(st, typeIndex);
   // The plain harmonic rows write "Empty Bar!" on every evaluation.
-  if (typeIndex < kTypeCount && prepared(st.a->data(), st.b->data(), typeIndex) &&
-      !(hasFlag(typeTable[typeIndex].flags, Harmonic) &&
-        !hasFlag(typeTable[typeIndex].flags, KeyFinding))) {
+  if (typeIndex < kMeasureCount && prepared(st.a->data(), st.b->data(), typeIndex) &&
+      (isExtraMeasure(typeIndex) || !(hasFlag(typeTable[typeIndex].flags, Harmonic) &&
+                                      !hasFlag(typeTable[typeIndex].flags, KeyFinding)))) {
     st.results[typeIndex] = r;
     st.known.set(typeIndex);
   }
   return r;
 }
+
+}  // namespace
+
+SimilarityResult PairComparison::type(std::size_t typeIndex) { return typeOfPair(*state_, typeIndex); }
 
 SimilarityResult PairComparison::combi(const CombiType& combi) {
   if (combi.terms.empty()) return {0.0, 0.0};

@@ -183,13 +183,22 @@ PreparationPlan PreparationPlan::forMeasures(std::span<const CombiType> measures
   for (const CombiType& measure : measures) {
     for (const CombiTerm& term : measure.terms) {
       for (const std::size_t factor : term.factors) {
-        if (factor < kTypeCount) plan.addType(factor);
+        if (factor < kMeasureCount) plan.addType(factor);
       }
     }
   }
   plan.setTranspositionSearch(transpositionSearch);
   plan.setPhraseMode(phraseMode);
   return plan;
+}
+
+void PreparationPlan::addType(std::size_t typeIndex) {
+  if (typeIndex >= kMeasureCount) return;
+  types_.set(typeIndex);
+  if (!isExtraMeasure(typeIndex)) return;
+  for (const ExtraTerm& term : extraMeasure(typeIndex).terms) {
+    if (!term.name.empty()) addType(measureIndex(term.name));
+  }
 }
 
 PreparationPlan PreparationPlan::everything() {
@@ -252,6 +261,11 @@ PreparedMelody::PreparedMelody(const core::Melody& melody, const PreparationPlan
   if (tree) {
     d.treeAccents = analysis::treeModelAccents(melody, false);
     d.treeSum = std::accumulate(d.treeAccents.begin(), d.treeAccents.end(), 0.0);
+  }
+  for (std::size_t i = kTypeCount; i < kMeasureCount; ++i) {
+    if (plan.hasType(i) && extraMeasure(i).kind != ExtraKind::Sum && !d.family) {
+      d.family = noteProfile(melody);
+    }
   }
 
   if (plan.transpositionSearch()) {

@@ -21,6 +21,7 @@
 
 #include "core/melody.h"
 #include "similarity/engine.h"
+#include "similarity/extra_measures.h"
 #include "similarity/type_table.h"
 #include "similarity/types_file.h"
 
@@ -30,7 +31,7 @@ namespace detail {
 struct PreparedData;
 }
 
-/// Which catalogue types a run computes and whether it searches
+/// Which catalogue types and extra measures a run computes and whether it searches
 /// transpositions or compares phrase by phrase: it decides what a
 /// PreparedMelody holds. Types outside the plan still compute correctly, per
 /// pair from the melodies.
@@ -44,9 +45,11 @@ class PreparationPlan {
   /// Every catalogue type, with the transposition search.
   static PreparationPlan everything();
 
-  void addType(std::size_t typeIndex) { types_.set(typeIndex); }
+  /// Adds a catalogue type or an extra measure, with the measures a sum of
+  /// measures is made of.
+  void addType(std::size_t typeIndex);
   bool hasType(std::size_t typeIndex) const {
-    return typeIndex < kTypeCount && types_.test(typeIndex);
+    return typeIndex < kMeasureCount && types_.test(typeIndex);
   }
   bool transpositionSearch() const { return transposition_; }
   bool phraseMode() const { return phrases_; }
@@ -54,7 +57,7 @@ class PreparationPlan {
   void setPhraseMode(bool on) { phrases_ = on; }
 
  private:
-  std::bitset<kTypeCount> types_;
+  std::bitset<kMeasureCount> types_;
   bool transposition_ = false;
   bool phrases_ = false;
 };
@@ -113,7 +116,7 @@ class PairComparison {
   PairComparison(const PairComparison&) = delete;
   PairComparison& operator=(const PairComparison&) = delete;
 
-  /// Catalogue type \a typeIndex (computeSimilarity).
+  /// Catalogue type or extra measure \a typeIndex (computeSimilarity).
   SimilarityResult type(std::size_t typeIndex);
   /// A selected measure (evaluateCombiType).
   SimilarityResult combi(const CombiType& combi);

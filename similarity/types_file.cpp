@@ -1,9 +1,11 @@
 #include "similarity/types_file.h"
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <utility>
 
+#include "similarity/extra_measures.h"
 #include "text/line_reader.h"
 #include "text/text_format.h"
 #include "text/text_parse.h"
@@ -58,7 +60,7 @@ bool parseSingleType(std::string_view token, CombiType& type, std::ostream& err)
   const auto index = static_cast<std::size_t>(row);
   CombiTerm term;
   term.factors.push_back(index);
-  term.name = typeTable[index].description;
+  term.name = measureDescription(index);
   term.weight = 1.0;
   type.terms.push_back(std::move(term));
   type.name = token;
@@ -105,8 +107,9 @@ bool parseCombiType(std::string_view line, std::string_view token,
 }  // namespace
 
 int findSimilarityType(std::string_view name) {
-  for (std::size_t i = 0; i < typeTable.size(); ++i) {
-    if (text::namesEqualIgnoreCase(typeTable[i].name, name)) return static_cast<int>(i);
+  // The catalogue first, then the extra measures.
+  for (std::size_t i = 0; i < kMeasureCount; ++i) {
+    if (text::namesEqualIgnoreCase(measureName(i), name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -237,6 +240,15 @@ void addDefaultTypes(std::string_view separator, int verbosity, SelectedMeasures
 
 void printTypeNames(std::ostream& out) {
   for (const SimilarityType& type : typeTable) out << type.name << '\n';
+}
+
+void printExtraMeasures(std::ostream& out) {
+  for (const ExtraMeasure& row : extraMeasureTable) {
+    std::string line(row.name);
+    line.resize(std::max<std::size_t>(line.size() + 1, 10), ' ');
+    line += text::trimTrailingSpace(row.description);
+    out << line << '\n';
+  }
 }
 
 }  // namespace suite::similarity

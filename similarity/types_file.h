@@ -17,7 +17,8 @@ namespace suite::similarity {
 
 /// One weighted product of catalogue types.
 struct CombiTerm {
-  std::vector<std::size_t> factors;  ///< typeTable indices, multiplied; never empty once parsed
+  std::vector<std::size_t> factors;  ///< measure indices (catalogue, then extra), multiplied;
+                                     ///< never empty once parsed
   std::string name;                  ///< row description (single type) or combi name
   double weight = 1.0;
 };
@@ -51,8 +52,9 @@ inline constexpr std::array<std::string_view, 6> kDefaultTypeLines = {
 /// Most lines a types file may have (pieces of 1023 characters count as lines).
 inline constexpr std::size_t kMaxTypesFileLines = 100000;
 
-/// Index into typeTable of the first row whose name equals \a name with ASCII
-/// letters compared case-insensitively (no trimming); -1 when none does.
+/// Index of the first row whose name equals \a name with ASCII letters
+/// compared case-insensitively (no trimming): into typeTable, else an extra
+/// measure (kTypeCount + its row, see extra_measures.h); -1 when none does.
 int findSimilarityType(std::string_view name);
 
 /// True when a factor of any term is the Gauss rhythm type.
@@ -93,5 +95,9 @@ void addDefaultTypes(std::string_view separator, int verbosity, SelectedMeasures
 
 /// Writes every catalogue name, one per line, in table order.
 void printTypeNames(std::ostream& out);
+
+/// Writes every extra measure, one per line: its name, blanks up to column
+/// 11 (at least one), its description without the padding.
+void printExtraMeasures(std::ostream& out);
 
 }  // namespace suite::similarity

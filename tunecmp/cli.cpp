@@ -42,6 +42,7 @@ const std::string_view kUsageText =
     "                          (result list only; the header is in slice 1).\n"
     "OR\n"
     "       tunecmp -p, --print print all supported similarity types to stdout\n"
+    "       tunecmp --list-extra print the measures beyond those types to stdout\n"
     "       tunecmp -h, --help  show this help\n";
 
 namespace {
@@ -210,6 +211,10 @@ std::optional<int> readSettings(const std::vector<std::string>& args, CompareSet
   }
   if (cl.has(option::kPrint)) {
     similarity::printTypeNames(out);
+    return 0;
+  }
+  if (cl.has(option::kListExtra)) {
+    similarity::printExtraMeasures(out);
     return 0;
   }
   if (std::optional<int> status = readOptions(cl, settings, err)) return status;

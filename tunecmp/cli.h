@@ -44,10 +44,11 @@ inline constexpr int kNoTrailingSeparator = 30;
 inline constexpr int kProgress = 31;
 inline constexpr int kJobs = 32;
 inline constexpr int kShard = 33;
+inline constexpr int kListExtra = 34;
 }  // namespace option
 
 // clang-format off
-inline constexpr std::array<text::OptionSpec, 27> kOptionTable = {{
+inline constexpr std::array<text::OptionSpec, 28> kOptionTable = {{
     {option::kAllFile,        "f",  "all-file",        1},  // all pairs of a file list
     {option::kNext,           "f1", "next",            1},  // each listed file with the next
     {option::kOneFile,        "F",  "one-file",        2},  // file list against one file
@@ -75,6 +76,7 @@ inline constexpr std::array<text::OptionSpec, 27> kOptionTable = {{
     {option::kProgress,             "", "progress",              0},  // progress line of the pairs
     {option::kJobs,                 "j", "jobs",                 1},  // threads comparing pairs
     {option::kShard,                "", "shard",                 1},  // K/N: the K-th of N slices of the pairs
+    {option::kListExtra,            "", "list-extra",            0},  // the measures beyond -p's
 }};
 // clang-format on
 
@@ -117,7 +119,8 @@ extern const std::string_view kUsageText;
 
 /// Reads and checks the command line \a args (args[0] the program name) into
 /// \a settings. Returns the exit status when the run ends here: 0 after -h
-/// (the usage text on \a out) or -p (the type names on \a out), -1 after an
+/// (the usage text on \a out), -p (the type names on \a out) or --list-extra
+/// (the extra measures with their descriptions on \a out), -1 after an
 /// error (its message and the usage text on \a err; an unknown option is
 /// one) or an unreadable file list. nullopt: go on with \a settings.
 std::optional<int> readSettings(const std::vector<std::string>& args, CompareSettings& settings,
