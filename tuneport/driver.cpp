@@ -34,6 +34,14 @@ class OutputCheck {
   bool reported_ = false;
 };
 
+// The reason a read failed; some readers fail without one (a table whose
+// first line has no "/", an empty EsAC file, an unanswered track question),
+// and an empty line would leave the user guessing which file failed.
+std::string readFailure(const std::string& fileName, const Converter& converter) {
+  const std::string& text = converter.errorText();
+  return text.empty() ? "Could not read " + fileName : text;
+}
+
 }  // namespace
 
 bool nextWord(std::istream& in, std::string& word, std::size_t maxLength) {
@@ -68,7 +76,7 @@ int convertFile(const Options& options, Converter& converter) {
     return kConversionFailed;
   }
   if (!converter.createFileReader(options.inputName, input)) {
-    say(console.err, converter.errorText());
+    say(console.err, readFailure(options.inputName, converter));
     return kConversionFailed;
   }
   if (!isFormat(options.outputFormat)) {
@@ -102,7 +110,7 @@ bool convertNamed(const std::string& name, const Options& options, Converter& co
     return true;
   }
   if (!converter.createFileReader(name, input)) {
-    say(console.err, converter.errorText());
+    say(console.err, readFailure(name, converter));
     return true;
   }
   if (!isFormat(options.outputFormat)) {

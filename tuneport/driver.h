@@ -24,8 +24,9 @@ inline constexpr std::size_t kMaxBatchName = 4095;
 /// or a name derived from the input name. Reports errors on the error stream
 /// and "Successfully written " + the output name on the output stream.
 /// Returns 0, or -1 after "Unrecognized input format!", a failed read or
-/// write (the handler's error text), "Unrecognized output format!" or a
-/// failed write to the output stream.
+/// write (the handler's error text; "Could not read " + the input name for a
+/// read that fails without one), "Unrecognized output format!" or a failed
+/// write to the output stream. Batch mode reports failed reads alike.
 int convertFile(const Options& options, Converter& converter);
 
 /// Most names, and characters in all names, that batch mode with --progress

@@ -143,9 +143,11 @@ bool readList(std::istream& in, const model::ConversionSettings& settings, std::
               ConverterMelody& melody, std::string& errorText) {
   std::string line;
   bool events = false;
-  for (;;) {
+  for (bool first = true;; first = false) {
     if (!nextLine(in, line, kMaxLineLength))
       return fail(errorText, in.bad() ? "I/O error during read." : "Bad file format");
+    // Editors on Windows start UTF-8 files with a byte order mark.
+    if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
     if (line.find("Note-on") != std::string::npos || line.find("Note-off") != std::string::npos) {
       events = true;
       break;

@@ -22,6 +22,7 @@ std::string noteListText(const model::ConverterMelody& melody);
 ///
 /// The form is that of the first line holding "Note-on" or "Note-off"
 /// (event form) or else "Note" (note form); reading starts at that line.
+/// A UTF-8 byte order mark before the first line is skipped.
 /// Lines end with a line feed, optionally after a carriage return, and are
 /// read in pieces of at most 4095 characters. Times lie in 0..2^31-1 ms; a
 /// line with another time does not parse.
