@@ -53,7 +53,7 @@ endfunction()
 set(cases
   "bad_key.esa|0|"
   "binary_junk.csv|255|Could not read binary_junk.csv"
-  "binary_junk.esa|255|Basic unit invalid."
+  "binary_junk.esa|255|Not a text file (NUL byte)."
   "binary_junk.mid|255|MIDI source not usable."
   "binary_junk.notes|255|Bad file format"
   "crlf_bom.csv|0|"
@@ -169,8 +169,20 @@ if(NOT status STREQUAL "1" OR NOT err MATCHES "\nProgress: ${count} of ${count} 
   message(FATAL_ERROR "tuneport --progress -I: status ${status}\n${err}")
 endif()
 
-# Binary input as the list of names ends at once.
+# Binary input as the list of names ends at once; so does /dev/zero under
+# the name of an input file (a MIDI file is read up to 64 MiB).
 if(EXISTS /dev/zero)
+  foreach(case "zero.mid|File too large (more than 64 MiB)" "zero.esa|Not a text file (NUL byte)."
+                "zero.notes|Bad file format" "zero.csv|Could not read zero.csv")
+    string(REPLACE "|" ";" fields "${case}")
+    list(GET fields 0 name)
+    list(GET fields 1 message)
+    file(CREATE_LINK /dev/zero "${WORK}/${name}" SYMBOLIC)
+    run("${TUNEPORT}" -f gnu -i "${name}")
+    if(NOT status STREQUAL "255" OR NOT err STREQUAL "${message}\n")
+      message(FATAL_ERROR "tuneport -i ${name} (/dev/zero): status ${status}\n${err}")
+    endif()
+  endforeach()
   run("${TUNEPORT}" -f gnu -I INPUT /dev/zero)
   if(NOT status STREQUAL "255" OR NOT err STREQUAL "Standard input: not a list of file names (NUL byte)\n")
     message(FATAL_ERROR "tuneport -I < /dev/zero: status ${status}\n${err}")

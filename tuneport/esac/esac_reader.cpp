@@ -437,7 +437,18 @@ bool readEsacStream(std::istream& in, const model::ConversionSettings& settings,
   text::LineReader reader(in);
   std::string text;
   std::string line;
-  while (reader.next(line)) text += line;
+  while (reader.next(line)) {
+    // Binary data, such as an endless /dev/zero, is refused at once.
+    if (line.find('\0') != std::string::npos) {
+      errorText = kNotTextText;
+      return false;
+    }
+    if (text.size() + line.size() > model::kMaxInputFileBytes) {
+      errorText = model::kFileTooLargeText;
+      return false;
+    }
+    text += line;
+  }
   if (reader.failed()) {
     errorText = "Error while reading.";
     return false;
