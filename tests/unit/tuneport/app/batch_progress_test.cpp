@@ -72,8 +72,7 @@ TEST(BatchProgress, SelfUpdatingLineIsWipedBeforeMessages) {
   EXPECT_EQ(r.status, 1);
   const std::string first = "Progress: 1 of 3 files (33%), 1.0 files/s, 0:00:02 left";
   const std::string second = "Progress: 2 of 3 files (66%), 1.0 files/s, 0:00:01 left";
-  const std::string wipe = [](std::size_t n) { return "\r" + std::string(n, ' ') + "\r"; }(
-      first.size());
+  const std::string wipe = std::string("\r").append(first.size(), ' ').append("\r");
   EXPECT_EQ(r.err, "Processing a.notes...\na.csv written\n"
                    "\r" + first + wipe +
                    std::string(60, 'x') + "...: File name too long\n"
