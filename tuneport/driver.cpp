@@ -38,7 +38,7 @@ class OutputCheck {
 // first line has no "/", an empty EsAC file, an unanswered track question),
 // and an empty line would leave the user guessing which file failed.
 std::string readFailure(const std::string& fileName, const Converter& converter) {
-  const std::string& text = converter.errorText();
+  const std::string text = converter.errorText();
   return text.empty() ? "Could not read " + fileName : text;
 }
 
