@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tuneport/esac/esac_reader.h"
+#include "tuneport/formats/melody_table.h"
 #include "tuneport/formats/note_list.h"
 
 namespace suite::tuneport {
@@ -58,6 +59,25 @@ TEST(TextInput, EsacTextWithNulBytesIsRefused) {
     EXPECT_EQ(esac::readEsacStream(in, model::ConversionSettings{}, melody, error),
               c.error.empty());
     EXPECT_EQ(error, c.error);
+  }
+}
+
+// Bar, beat and tick fields at the ends of the int range (as a table written
+// from a damaged melody holds them) are read without overflow; the
+// sanitizer build checks the arithmetic.
+TEST(TextInput, MelodyTableWithExtremeBarPositions) {
+  const std::string head =
+      "Signature: 4/4, Ticks per Beat: 96, Annotated Key: 0\n"
+      "onset;onsetics;takt;beat;ticks;pitch;durs;durtic;dur16;\n";
+  for (const std::string position : {"-2147483648;-2147483648;-2147483648",
+                                     "2147483647;2147483647;2147483647", "1;-2147483648;0"}) {
+    SCOPED_TRACE(position);
+    std::istringstream in(head + "0,0000;0;1;1;0;60;0,5000;96;4;\n0,5000;96;" + position +
+                          ";62;0,5000;96;4;\n");
+    model::ConverterMelody melody;
+    std::string error;
+    ASSERT_TRUE(formats::readMelodyTable(in, "t.csv", melody, error)) << error;
+    EXPECT_EQ(melody.pitches(), (std::vector<std::int32_t>{60, 62}));
   }
 }
 
