@@ -6,7 +6,8 @@
 
 namespace suite::tuneport {
 
-int run(const std::vector<std::string>& args, const model::ConsoleStreams& console) {
+int run(const std::vector<std::string>& args, const model::ConsoleStreams& console,
+        const text::RunEnvironment& environment) {
   const ParseResult parsed = parseCommandLine(args);
   const std::string usage = std::string(kBanner) + std::string(kUsageText);
   switch (parsed.status) {
@@ -17,7 +18,7 @@ int run(const std::vector<std::string>& args, const model::ConsoleStreams& conso
     case ParseResult::Status::Run: break;
   }
   Converter converter(parsed.options.settings, console);
-  return parsed.options.batch ? convertBatch(parsed.options, converter)
+  return parsed.options.batch ? convertBatch(parsed.options, converter, environment)
                               : convertFile(parsed.options, converter);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "text/program.h"
 #include "tuneport/model/conversion_settings.h"
 
 namespace suite::tuneport {
@@ -14,6 +15,8 @@ namespace suite::tuneport {
 /// their answers, from console.in. -h, -? and --help print the banner and
 /// usage on console.out and return 0. Returns 0 after a conversion, 1 after
 /// batch mode, -1 after a command-line error or a failed conversion.
-int run(const std::vector<std::string>& args, const model::ConsoleStreams& console);
+/// \a environment gives the wall clock and terminal of --progress.
+int run(const std::vector<std::string>& args, const model::ConsoleStreams& console,
+        const text::RunEnvironment& environment = {});
 
 }  // namespace suite::tuneport

@@ -33,6 +33,7 @@ void apply(OptionId id, const std::string& value, Options& o) {
     case OptionId::Quantize: s.quantize = text::parseIntLenient(value); break;
     case OptionId::IgnoreTempoChanges: s.ignoreTempoChanges = true; break;
     case OptionId::Track: s.track = text::parseIntLenient(value); break;
+    case OptionId::Progress: o.progress = true; break;
     case OptionId::Help: break;
   }
 }

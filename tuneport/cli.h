@@ -26,6 +26,7 @@ inline constexpr std::string_view kUsageText =
     "-q, --quantize             quantize (only from MIDI, default 24)\n"
     "-x, --ignore-tempo-changes (only from MIDI)\n"
     "    --track    N           take the N-th usable track without asking (only from MIDI)\n"
+    "    --progress             show files done, rate and time left (with -I)\n"
     "-h, --help                 show this help\n";
 
 enum class OptionId {
@@ -41,6 +42,7 @@ enum class OptionId {
   Quantize,
   IgnoreTempoChanges,
   Track,
+  Progress,
 };
 
 struct OptionRow {
@@ -51,7 +53,7 @@ struct OptionRow {
 
 /// The options; an argument is compared exactly with each spelling, and the
 /// first row that matches is taken.
-inline constexpr std::array<OptionRow, 12> kOptions{{
+inline constexpr std::array<OptionRow, 13> kOptions{{
     {OptionId::Format, {"-f", "--format", ""}, true},
     {OptionId::Tempo, {"-t", "--tempo", ""}, true},
     {OptionId::Input, {"-i", "--input", ""}, true},
@@ -64,6 +66,7 @@ inline constexpr std::array<OptionRow, 12> kOptions{{
     {OptionId::Quantize, {"-q", "--quantize", ""}, true},
     {OptionId::IgnoreTempoChanges, {"-x", "--ignore-tempo-changes", ""}, false},
     {OptionId::Track, {"--track", "", ""}, true},
+    {OptionId::Progress, {"--progress", "", ""}, false},
 }};
 
 /// What the command line asks for.
@@ -74,6 +77,7 @@ struct Options {
   std::string outputName;
   bool outputGiven = false;
   bool batch = false;
+  bool progress = false;  ///< batch mode: a progress line on the error stream
 };
 
 struct ParseResult {

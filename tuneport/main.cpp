@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "text/program.h"
 #include "tuneport/app.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);
-  return suite::tuneport::run(args, {std::cout, std::cerr, std::cin});
+  return suite::tuneport::run(args, {std::cout, std::cerr, std::cin},
+                              suite::text::RunEnvironment::system());
 }

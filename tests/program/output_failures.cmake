@@ -1,11 +1,11 @@
-# Runs the real tunecmp and tunestat on outputs that fail and inputs that never
-# end (cmake -DTUNECMP=<binary> -DTUNESTAT=<binary> -DDATA=<tests/data>
-# -DWORK=<scratch> -P <this file>): a full device, a closed standard output and
+# Runs the real tunecmp, tunestat and tuneport on outputs that fail and inputs
+# that never end (cmake -DTUNECMP=<binary> -DTUNESTAT=<binary>
+# -DTUNEPORT=<binary> -DDATA=<tests/data> -DWORK=<scratch> -P <this file>): a full device, a closed standard output and
 # a missing folder must end the run with status 1 after one report naming the
 # output and the reason; /dev/zero as a file list, types file or features file
 # must end at once with a message. Prints "SKIPPED" when the system has no
 # /dev/full or /dev/zero.
-foreach(var TUNECMP TUNESTAT DATA WORK)
+foreach(var TUNECMP TUNESTAT TUNEPORT DATA WORK)
   if(NOT ${var})
     message(FATAL_ERROR "${var} is not set")
   endif()
@@ -61,6 +61,34 @@ if(SHELL_PROGRAM)
              COMMAND "${SHELL_PROGRAM}" -c "\"$0\" -s -q abc.lst a.csv >&-" "${TUNECMP}")
   expect_run(1 "\nError writing standard output\nstandard output: Bad file descriptor\n$"
              COMMAND "${SHELL_PROGRAM}" -c "\"$0\" -f length a.csv >&-" "${TUNESTAT}")
+endif()
+
+# tuneport: every output format to a full device, into a missing folder and
+# with a full or closed standard output; -1 (255) after one message naming
+# the file. Batch mode reports a failed output and goes on (status 1).
+file(WRITE "${WORK}/tune.notes" "Note 0 500 60\nNote 500 1000 62\nNote 1000 2000 64\n")
+foreach(format csv gnu midi esac notes)
+  expect_run(255 "^/dev/full: I/O error during write: No space left on device\n$"
+             COMMAND "${TUNEPORT}" -f ${format} -i tune.notes -o /dev/full)
+  expect_run(255 "^nodir/out: Could not open file: No such file or directory\n$"
+             COMMAND "${TUNEPORT}" -f ${format} -i tune.notes -o nodir/out)
+  expect_run(255 "^Standard output: I/O error during write\n$" STDOUT /dev/full
+             COMMAND "${TUNEPORT}" -f ${format} -i tune.notes -o out.${format})
+endforeach()
+if(SHELL_PROGRAM)
+  expect_run(255 "^Standard output: I/O error during write\n$"
+             COMMAND "${SHELL_PROGRAM}" -c "\"$0\" -f csv -i tune.notes >&-" "${TUNEPORT}")
+endif()
+file(MAKE_DIRECTORY "${WORK}/sub/tune.csv")
+file(COPY "${WORK}/tune.notes" DESTINATION "${WORK}/sub")
+file(WRITE "${WORK}/names.txt" "sub/tune.notes tune.notes\n")
+execute_process(COMMAND "${TUNEPORT}" -f csv -I WORKING_DIRECTORY "${WORK}" TIMEOUT 20
+                INPUT_FILE "${WORK}/names.txt" OUTPUT_FILE /dev/full
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+string(CONCAT expected "Processing sub/tune.notes...\nsub/tune.csv: Could not open file: Is a directory\n"
+       "Standard output: I/O error during write\nProcessing tune.notes...\ntune.csv written\n")
+if(NOT status STREQUAL "1" OR NOT err STREQUAL expected)
+  message(FATAL_ERROR "tuneport -I: exit status ${status}; standard error:\n${err}")
 endif()
 
 set(nul "/dev/zero: not a text file \\(NUL byte in line 1\\); a")

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <limits>
 #include <numeric>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "text/line_reader.h"
@@ -142,12 +144,12 @@ bool MelodyParser::fail(std::size_t at, std::string_view reason, std::string& er
   // Four characters from five before the offending one, then the offending one
   // and the two after it; near the start the excerpt starts at the first one.
   const std::size_t from = at >= 5 ? at - 5 : 0;
-  errorText = "\"";
-  errorText += text_.substr(from, 4);
-  errorText += "\n     ";
-  errorText += text_.substr(at, 3);
-  errorText += "\"\nError while parsing melody string at token " + std::to_string(at) + ". ";
-  errorText += reason;
+  const std::string_view before = text_.substr(std::min(from, text_.size()), 4);
+  const std::string_view offending = text_.substr(std::min(at, text_.size()), 3);
+  std::ostringstream message;
+  message << '"' << before << "\n     " << offending
+          << "\"\nError while parsing melody string at token " << std::to_string(at) << ". " << reason;
+  errorText = message.str();
   return false;
 }
 
@@ -435,7 +437,18 @@ bool readEsacStream(std::istream& in, const model::ConversionSettings& settings,
   text::LineReader reader(in);
   std::string text;
   std::string line;
-  while (reader.next(line)) text += line;
+  while (reader.next(line)) {
+    // Binary data, such as an endless /dev/zero, is refused at once.
+    if (line.find('\0') != std::string::npos) {
+      errorText = kNotTextText;
+      return false;
+    }
+    if (text.size() + line.size() > model::kMaxInputFileBytes) {
+      errorText = model::kFileTooLargeText;
+      return false;
+    }
+    text += line;
+  }
   if (reader.failed()) {
     errorText = "Error while reading.";
     return false;

@@ -19,6 +19,8 @@
 
 namespace suite::tuneport::esac {
 
+inline constexpr std::string_view kNotTextText = "Not a text file (NUL byte).";
+
 /// Parses the melody string of \a record into \a melody (replacing it), with
 /// the tempo (a quarter note lasts settings.msPerBeat), the cut and the phrase
 /// of \a settings. The melody gets the record's signature, its tonic as key,
@@ -38,7 +40,8 @@ bool readEsacText(std::string_view text, const model::ConversionSettings& settin
                   model::ConverterMelody& melody, std::string& errorText);
 
 /// readEsacText on everything \a in holds; a read error fails with
-/// "Error while reading.".
+/// "Error while reading.", more than model::kMaxInputFileBytes with
+/// model::kFileTooLargeText, a NUL byte with kNotTextText.
 bool readEsacStream(std::istream& in, const model::ConversionSettings& settings,
                     model::ConverterMelody& melody, std::string& errorText);
 

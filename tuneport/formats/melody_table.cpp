@@ -233,7 +233,8 @@ bool readLines(std::istream& in, const std::string& fileName, ConverterMelody& m
                                   static_cast<double>(sig.numerator) / sig.denominator);
     p.beat = text::parseIntLenient(field(kBeat));
     p.tick = text::parseIntLenient(field(kTicks));
-    t.beats = static_cast<double>(sig.numerator) * p.bar + (p.beat - 1) +
+    // In doubles: the fields hold any int, and beat - 1 overflows at INT_MIN.
+    t.beats = static_cast<double>(sig.numerator) * p.bar + (static_cast<double>(p.beat) - 1) +
               static_cast<double>(p.tick) / sig.ticksPerBeat;
     lines.push_back(t);
   }

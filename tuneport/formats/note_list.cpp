@@ -77,6 +77,10 @@ struct NoteLine {
   bool rest = false;
 };
 
+// No text line holds a NUL byte; binary input (/dev/zero) could be endless
+// in the parts of a list that are skipped.
+bool isBinary(std::string_view line) { return line.find('\0') != std::string_view::npos; }
+
 // The note form from \a line on.
 bool readNoteForm(std::istream& in, std::string& line, std::ostream& out, ConverterMelody& melody,
                   std::string& errorText) {
@@ -118,6 +122,7 @@ bool readEventForm(std::istream& in, std::string& line, std::ostream& out, Conve
   std::int64_t offTime = std::numeric_limits<std::int64_t>::min();
   do {
     const std::string_view text = text::withoutLineEnd(line);
+    if (isBinary(text)) return fail(errorText, "Bad file format");
     std::array<std::int64_t, 2> v{};
     if (scanLine(text, "Note-on", v)) {
       if (last == Event::On || v[0] < offTime) return fail(errorText, "Polyphonic data.");
@@ -144,9 +149,12 @@ bool readList(std::istream& in, const model::ConversionSettings& settings, std::
               ConverterMelody& melody, std::string& errorText) {
   std::string line;
   bool events = false;
-  for (;;) {
+  for (bool first = true;; first = false) {
     if (!text::LineReader(in, kMaxLineLength).next(line))
       return fail(errorText, in.bad() ? "I/O error during read." : "Bad file format");
+    // Editors on Windows start UTF-8 files with a byte order mark.
+    if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+    if (isBinary(line)) return fail(errorText, "Bad file format");
     if (line.find("Note-on") != std::string::npos || line.find("Note-off") != std::string::npos) {
       events = true;
       break;

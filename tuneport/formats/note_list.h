@@ -22,6 +22,7 @@ std::string noteListText(const model::ConverterMelody& melody);
 ///
 /// The form is that of the first line holding "Note-on" or "Note-off"
 /// (event form) or else "Note" (note form); reading starts at that line.
+/// A UTF-8 byte order mark before the first line is skipped.
 /// Lines end with a line feed, optionally after a carriage return, and are
 /// read in pieces of at most 4095 characters. Times lie in 0..2^31-1 ms; a
 /// line with another time does not parse.
@@ -44,7 +45,8 @@ std::string noteListText(const model::ConverterMelody& melody);
 /// Each entry is reported on \a out as it is read ("ticks  =-1 t = 0
 /// dur:500 pitch: 60 BarPosition:(N/A)"); after a successful read the melody
 /// is quantised with level 0 and its pitch statistics follow. Other
-/// failures: "Bad file format" (no line names a note), "File empty" (no
+/// failures: "Bad file format" (no line names a note, or a line read before
+/// the first note or among events holds a NUL byte), "File empty" (no
 /// entry), "I/O error during read." (a read error before the form is known;
 /// later one ends the list there), "Out of memory".
 bool readNoteList(std::istream& in, const model::ConversionSettings& settings, std::ostream& out,

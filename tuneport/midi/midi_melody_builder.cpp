@@ -125,12 +125,14 @@ void MidiMelodyBuilder::keySignature(std::int32_t, int sharpsFlats, int minor) {
 void MidiMelodyBuilder::error(std::string_view message) { errorText_ = message; }
 
 std::vector<MidiMelodyBuilder::TempoChange> MidiMelodyBuilder::tempoMap() const {
-  std::vector<TempoChange> events = tempi_;
-  std::stable_sort(events.begin(), events.end(),
+  // The default tempo at tick 0, then the file's tempo events in time order.
+  std::vector<TempoChange> map(tempi_.size() + 1);
+  map.front() = {0, settings_.msPerBeat};
+  std::copy(tempi_.begin(), tempi_.end(), map.begin() + 1);
+  std::stable_sort(map.begin() + 1, map.end(),
                    [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
-  if (settings_.ignoreTempoChanges && events.size() > 1) events.resize(1);
-  std::vector<TempoChange> map{{0, settings_.msPerBeat}};
-  for (const TempoChange& e : events) map.push_back({e.tick * tickScale_, e.msPerQuarter});
+  if (settings_.ignoreTempoChanges && map.size() > 2) map.resize(2);
+  for (auto e = map.begin() + 1; e != map.end(); ++e) e->tick *= tickScale_;
   return map;
 }
 

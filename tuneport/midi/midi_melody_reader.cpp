@@ -1,7 +1,8 @@
 #include "tuneport/midi/midi_melody_reader.h"
 
+#include <array>
+#include <cstddef>
 #include <fstream>
-#include <iterator>
 #include <new>
 #include <utility>
 #include <vector>
@@ -39,7 +40,15 @@ bool readMidiMelody(const std::string& fileName, const model::ConversionSettings
   std::vector<std::uint8_t> bytes;
   try {
     std::ifstream in(fileName, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::array<char, 1 << 16> chunk;
+    while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) {
+      const auto count = static_cast<std::size_t>(in.gcount());
+      if (bytes.size() + count > model::kMaxInputFileBytes) {
+        errorText = model::kFileTooLargeText;
+        return false;
+      }
+      bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count));
+    }
   } catch (const std::bad_alloc&) {
     errorText = "Out of memory";
     return false;

@@ -16,7 +16,8 @@ inline constexpr std::string_view kSourceNotUsableText = "MIDI source not usable
 inline constexpr std::string_view kMelodyEmptyText = "Melody empty.";
 
 /// Reads the file \a fileName into memory and parses it twice (see
-/// readMidiMelodyBytes). A file that cannot be opened reads as empty.
+/// readMidiMelodyBytes). A file that cannot be opened reads as empty; one
+/// of more than model::kMaxInputFileBytes fails with model::kFileTooLargeText.
 bool readMidiMelody(const std::string& fileName, const model::ConversionSettings& settings,
                     const model::ConsoleStreams& console, model::ConverterMelody& melody,
                     std::string& errorText);

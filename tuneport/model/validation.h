@@ -3,8 +3,10 @@
 // message instead of producing silent zeros.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "tuneport/model/converter_melody.h"
 
@@ -13,6 +15,12 @@ namespace suite::tuneport::model {
 /// Largest accepted resolution: keeps bar lengths and onsets of long
 /// melodies (2048 beats at the limit) within 32-bit ticks.
 inline constexpr std::int32_t kMaxTicksPerBeat = 1 << 20;
+
+/// Largest MIDI or EsAC file the readers take into memory (a million MIDI
+/// events take a few MB); beyond it, or from an endless source such as
+/// /dev/zero, they fail with kFileTooLargeText.
+inline constexpr std::size_t kMaxInputFileBytes = std::size_t{64} << 20;
+inline constexpr std::string_view kFileTooLargeText = "File too large (more than 64 MiB)";
 
 /// 1..kMaxTicksPerBeat ticks per beat.
 bool validTicksPerBeat(std::int64_t ticksPerBeat);
