@@ -23,6 +23,9 @@ constexpr std::size_t kRowPadding = 8;
 
 // A dictionary of integers narrower than this is a direct table.
 constexpr std::int64_t kDirectRange = 4096;
+// Integers beyond this size take the hashed dictionary, so that the direct
+// one's offsets stay exact 64-bit integers.
+constexpr double kDirectMagnitude = 2147483648.0;
 
 // Values that compare equal share a key: -0.0 is folded onto 0.0.
 std::uint64_t keyOf(double v) { return std::bit_cast<std::uint64_t>(v == 0.0 ? 0.0 : v); }
@@ -249,7 +252,7 @@ template <class V, std::size_t Vectors, std::size_t Texts>
         }
         // Block b = qL + k reads column s - b (a zero row outside the text).
         const std::uint32_t* offset = offsets.data() + t * stride + pad;
-        V match;
+        V match{};
         for (std::size_t k = 0; k < L; ++k) {
           match[k] = rows[offset[column - static_cast<std::ptrdiff_t>(k)] + b0 + k];
         }
@@ -374,7 +377,7 @@ void EditPattern::assign(std::span<const double> values) {
   direct_ = !values.empty();
   for (std::size_t i = 0; i < values.size() && direct_; ++i) {
     const double v = values[i];
-    if (!isIntegral(v)) {
+    if (!isIntegral(v) || std::fabs(v) >= kDirectMagnitude) {
       direct_ = false;
     } else if (i == 0) {
       lowest = highest = v;

@@ -72,6 +72,18 @@ TEST(EditDistanceKernels, EveryPathMatchesThePlainProgramme) {
   }
 }
 
+// Integral values too large for the direct dictionary's 64-bit offsets.
+TEST(EditDistanceKernels, HugeIntegralValues) {
+  const std::pair<Values, Values> cases[] = {
+      {{1e300, 1e300, 1e300}, {1e300, 5.0}},
+      {{3e9, 3e9 + 1, 3e9}, {3e9 + 1, 3e9, 3e9 + 2, 3e9}},
+      {{-3e9, -3e9 - 1}, {-3e9 - 1}},
+  };
+  for (const auto& [x, y] : cases) {
+    EXPECT_EQ(editDistance(x, y), test::plainEditDistance(x, y));
+  }
+}
+
 // One to six equally long texts at once, against short and long patterns.
 TEST(EditDistanceKernels, SeveralTextsAtOnce) {
   Draw draw;
