@@ -15,16 +15,6 @@ void check(bool ok) {
   if (!ok) std::abort();
 }
 
-// Onsets in seconds from the durations, as a table at 120 beats per minute
-// would give them; a melody without durations keeps note numbers.
-void addOnsets(suite::core::Melody& m) {
-  double t = 0.0;
-  for (std::size_t i = 0; i < m.pitches.size(); ++i) {
-    m.onsets.push_back(t);
-    t += i < m.durations.size() ? 0.125 * m.durations[i] : 1.0;
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -35,14 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t notesA = 1 + in.next() % 40;
   suite::core::Melody a = suite::fuzz::buildMelody(in, notesA);
   suite::core::Melody b = suite::fuzz::buildMelody(in, 40);
-  addOnsets(a);
-  addOnsets(b);
+  suite::fuzz::addOnsets(a);
+  suite::fuzz::addOnsets(b);
   std::ostream discard(nullptr);
-  // A fuzzed bar jump can spread 80 notes over thousands of bars; the
-  // bar-wise key sequences are then quadratic in the bars (seconds per input).
-  for (const suite::core::Melody* m : {&a, &b}) {
-    if (m->expandToTatums(discard).timeline.numberOfBars() > 2000) return 0;
-  }
+  if (suite::fuzz::spreadOverManyBars(a) || suite::fuzz::spreadOverManyBars(b)) return 0;
   const suite::core::Melody aBefore = a;
 
   EngineContext context(discard, nullptr);

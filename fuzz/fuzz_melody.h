@@ -56,4 +56,22 @@ inline core::Melody buildMelody(Bytes& in, std::size_t maxNotes = 400) {
   return m;
 }
 
+// Onsets in seconds from the durations, as a table at 120 beats per minute
+// would give them; a melody without durations keeps note numbers.
+inline void addOnsets(core::Melody& m) {
+  double t = 0.0;
+  for (std::size_t i = 0; i < m.pitches.size(); ++i) {
+    m.onsets.push_back(t);
+    t += i < m.durations.size() ? 0.125 * m.durations[i] : 1.0;
+  }
+}
+
+// Whether a fuzzed bar jump or tatum spreads \a m over more than 2000 bars:
+// bar-wise key sequences are then quadratic in the bars (seconds per input),
+// which no table reaches with so few notes.
+inline bool spreadOverManyBars(const core::Melody& m) {
+  std::ostream discard(nullptr);
+  return m.expandToTatums(discard).timeline.numberOfBars() > 2000;
+}
+
 }  // namespace suite::fuzz

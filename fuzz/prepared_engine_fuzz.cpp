@@ -22,14 +22,6 @@ bool same(double x, double y) {
   return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y) || (x != x && y != y);
 }
 
-void addOnsets(suite::core::Melody& m) {
-  double t = 0.0;
-  for (std::size_t i = 0; i < m.pitches.size(); ++i) {
-    m.onsets.push_back(t);
-    t += i < m.durations.size() ? 0.125 * m.durations[i] : 1.0;
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,15 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t notesA = 1 + in.next() % 40;
   suite::core::Melody a = suite::fuzz::buildMelody(in, notesA);
   suite::core::Melody b = suite::fuzz::buildMelody(in, 40);
-  addOnsets(a);
-  addOnsets(b);
+  suite::fuzz::addOnsets(a);
+  suite::fuzz::addOnsets(b);
   std::ostream discard(nullptr);
-  // A fuzzed tatum (never so from a table) can spread the tatum expansion
-  // over millions of bars; the harmonic edit-distance rows are then
-  // quadratic in the bars, in both computations alike.
-  for (const suite::core::Melody* m : {&a, &b}) {
-    if (m->expandToTatums(discard).timeline.numberOfBars() > 2000) return 0;
-  }
+  if (suite::fuzz::spreadOverManyBars(a) || suite::fuzz::spreadOverManyBars(b)) return 0;
 
   PreparationPlan plan = PreparationPlan::everything();
   for (std::size_t extra = kTypeCount; extra < kMeasureCount; ++extra) plan.addType(extra);

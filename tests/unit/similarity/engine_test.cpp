@@ -11,21 +11,13 @@
 #include "similarity/gauss_rhythm.h"
 #include "similarity/type_flags.h"
 #include "similarity/type_table.h"
+#include "support/gauss_table.h"
 #include "support/melodies.h"
 
 namespace suite::similarity {
 namespace {
 
-// The Gauss table is large: one per test executable.
-const GaussTable* gaussTable() {
-  static const GaussTable table = [] {
-    GaussTable t;
-    std::ostringstream err;
-    buildGaussTable(t, err);
-    return t;
-  }();
-  return &table;
-}
+using test::gaussTable;
 
 CombiType combi(const std::vector<std::pair<std::vector<const char*>, double>>& terms) {
   CombiType c;

@@ -13,21 +13,14 @@
 
 #include "similarity/gauss_rhythm.h"
 #include "similarity/type_flags.h"
+#include "support/gauss_table.h"
 #include "support/melodies.h"
 #include "support/random_melodies.h"
 
 namespace suite::similarity {
 namespace {
 
-const GaussTable* gaussTable() {
-  static const GaussTable table = [] {
-    GaussTable t;
-    std::ostringstream err;
-    buildGaussTable(t, err);
-    return t;
-  }();
-  return &table;
-}
+using test::gaussTable;
 
 core::Melody transposed(const core::Melody& m, int shift) {
   core::Melody copy = m;
